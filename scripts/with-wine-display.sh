@@ -1,0 +1,50 @@
+#!/bin/bash
+# with-wine-display.sh COMMAND...  — runs COMMAND with one private Xvfb display
+# and the project's Wine prefix ready (created on first use, ~10 s), then
+# stops that prefix's wineserver and the display again.
+#
+# Windows and dialogs need an X display; a wineserver remembers the display it
+# started with, so the prefix's server is killed before and after the run.
+set -u
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+root="$(cd "$here/.." && pwd)"
+export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}"
+export WINEARCH=win32
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+mkdir -p "$(dirname "$WINEPREFIX")"
+
+wineserver -k >/dev/null 2>&1 || true
+
+displayfile="$(mktemp)"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 1 100); do
+    [ -s "$displayfile" ] && break
+    sleep 0.1
+done
+if [ ! -s "$displayfile" ]; then
+    echo "with-wine-display: Xvfb did not start" >&2
+    kill "$xvfb_pid" 2>/dev/null
+    exit 1
+fi
+export DISPLAY=":$(head -n1 "$displayfile")"
+rm -f "$displayfile"
+
+cleanup() {
+    wineserver -k >/dev/null 2>&1 || true
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+}
+trap cleanup EXIT
+
+if [ ! -f "$WINEPREFIX/.project-prefix-ready" ]; then
+    echo "with-wine-display: preparing Wine prefix $WINEPREFIX" >&2
+    wineboot -i >/dev/null 2>&1
+    # Without a window manager Wine waits ~2 s whenever a managed window hides.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    wineserver -w
+    touch "$WINEPREFIX/.project-prefix-ready"
+fi
+
+"$@"
