@@ -1,0 +1,41 @@
+#!/bin/bash
+# Installs what a fresh Debian machine lacks for building and testing:
+# the mingw-w64 cross compiler, 32-bit Wine, Xvfb, GoogleTest's sources,
+# FFmpeg (the independent MVE decoder the cross-check compares against)
+# and clang (fuzzing).  Does nothing when everything is already there.
+set -euo pipefail
+
+need=()
+have_cmd() { command -v "$1" >/dev/null 2>&1; }
+have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
+
+have_cmd cmake || need+=(cmake)
+have_cmd g++ || need+=(g++)
+have_cmd make || need+=(make)
+have_cmd python3 || need+=(python3)
+have_cmd i686-w64-mingw32-g++-posix || need+=(g++-mingw-w64-i686)
+have_cmd i686-w64-mingw32-windres || need+=(binutils-mingw-w64-i686)
+have_cmd wine || need+=(wine)
+have_pkg wine32:i386 || need+=(wine32:i386)
+have_cmd Xvfb || need+=(xvfb)
+have_cmd ffmpeg || need+=(ffmpeg)
+[ -f /usr/src/googletest/CMakeLists.txt ] || need+=(libgtest-dev)
+have_cmd clang++ || need+=(clang)
+have_pkg libclang-rt-14-dev || need+=(libclang-rt-14-dev)
+
+if [ ${#need[@]} -eq 0 ]; then
+    exit 0
+fi
+
+echo "install-deps: installing ${need[*]}" >&2
+if [ "$(id -u)" -ne 0 ]; then
+    SUDO=sudo
+else
+    SUDO=
+fi
+if [[ " ${need[*]} " == *":i386"* ]] && ! dpkg --print-foreign-architectures | grep -q i386; then
+    $SUDO dpkg --add-architecture i386
+fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq "${need[@]}" >/dev/null

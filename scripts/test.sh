@@ -1,0 +1,52 @@
+#!/bin/bash
+# Runs every test: the native build (ASan + UBSan unit tests, fuzz-corpus
+# replays) and the Windows build (the real DLLs, plughost and the Windows
+# test programs under 32-bit Wine inside one Xvfb display).
+# Installs missing packages first.  Exit status: 0 only if everything passed.
+set -uo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$root"
+
+scripts/install-deps.sh || exit 1
+
+status=0
+summary=()
+
+run_suite() { # name, then the ctest command
+    local name="$1"; shift
+    local log="build/$name-ctest.log"
+    "$@" 2>&1 | tee "$log"
+    local rc=${PIPESTATUS[0]}
+    local line
+    line="$(grep -E '^[0-9]+% tests passed' "$log" | tail -n1)"
+    summary+=("$name: ${line:-no result} (exit $rc)")
+    [ "$rc" -eq 0 ] || status=1
+}
+
+echo "=== native build (ASan, UBSan) ==="
+if cmake --preset native >/dev/null && cmake --build --preset native; then
+    run_suite native ctest --preset native
+else
+    summary+=("native: BUILD FAILED"); status=1
+fi
+
+echo "=== Windows build (mingw-w64 i686, run under Wine) ==="
+if cmake --preset windows >/dev/null && cmake --build --preset windows; then
+    run_suite windows scripts/with-wine-display.sh ctest --preset windows
+else
+    summary+=("windows: BUILD FAILED"); status=1
+fi
+
+echo "=== summary ==="
+printf '%s\n' "${summary[@]}"
+passed=0; failed=0
+for log in build/native-ctest.log build/windows-ctest.log; do
+    [ -f "$log" ] || continue
+    if l="$(grep -E '^[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n1)"; then
+        total="$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$l")"
+        f="$(sed -E 's/.*passed, ([0-9]+) tests failed.*/\1/' <<<"$l")"
+        passed=$((passed + total - f)); failed=$((failed + f))
+    fi
+done
+echo "all: $passed passed, $failed failed"
+exit $status
