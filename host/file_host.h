@@ -1,0 +1,83 @@
+/* The player's stream services, served from files on disk.
+ *
+ * An item is an extent of a file (a base offset and a size), so one file can
+ * hold several items, as a raw file with movies in it does.  Every stream has
+ * its own file handle and reads straight from the file: memory stays the same
+ * whatever the file's length.  The host checks what the plug-in hands back:
+ * unknown handles, records the plug-in must not write, streams left open and
+ * similar breaches are collected as faults. */
+#ifndef HOST_FILE_HOST_H
+#define HOST_FILE_HOST_H
+
+#include "common/plugin_api.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+class FileHost {
+public:
+    struct Settings {
+        uint32_t readChunk = 0; /* >0: reads deliver at most this many bytes */
+        bool trace = false;     /* every service call on stderr */
+    };
+
+    explicit FileHost(const Settings &settings);
+    ~FileHost();
+    FileHost(const FileHost &) = delete;
+    FileHost &operator=(const FileHost &) = delete;
+
+    /* The table for the descriptor's hostServices. */
+    const HostFileServices *services() const;
+
+    /* An item over [base, base + size) of path, cut to the file's end;
+     * size UINT32_MAX = to the end of the file.  NULL with error set when the
+     * file cannot be read. */
+    ResourceItem *AddItem(const std::string &path, uint64_t base, uint32_t size,
+                          const std::string &containerName, const std::string &name,
+                          const std::string &dataString, int32_t cachedLength, std::string &error);
+
+    /* A whole file opened through a container reader named shortName, for
+     * ScanFile. */
+    ContainerFile *OpenContainer(const std::string &path, const std::string &shortName,
+                                 std::string &error);
+
+    /* The host's own open and dispose of a stream (traced like the
+     * plug-in's calls). */
+    StreamHandle *OpenStream(ResourceItem *item);
+    void CloseStream(StreamHandle *h);
+
+    uint32_t openStreams() const { return static_cast<uint32_t>(streams_.size()); }
+
+    /* Interface breaches seen so far (also printed as they happen). */
+    const std::vector<std::string> &faults() const { return faults_; }
+    void Fault(const std::string &what);
+
+    struct Container;
+    struct Item;
+    struct Stream;
+
+    /* Used by the service functions. */
+    Item *FindItem(ResourceItem *item);
+    Stream *FindStream(StreamHandle *h, const char *service);
+    Container *FindContainer(ContainerFile *cf, const char *service);
+    void Trace(const char *format, ...);
+    uint32_t Chunk(uint32_t count) const;
+
+private:
+    Settings settings_;
+    std::map<ResourceItem *, std::unique_ptr<Item>> items_;
+    std::map<StreamHandle *, std::unique_ptr<Stream>> streams_;
+    std::map<ContainerFile *, std::unique_ptr<Container>> containers_;
+    std::vector<std::string> faults_;
+};
+
+/* Reads n bytes at a 64-bit offset of an open file; returns the bytes read. */
+size_t ReadFileAt(std::FILE *file, uint64_t offset, void *buffer, size_t n);
+/* The length of a file, or -1. */
+int64_t FileLength(std::FILE *file);
+
+#endif

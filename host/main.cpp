@@ -1,0 +1,26 @@
+#include "cli_args.h"
+#include "commands.h"
+#include "platform.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+int main(int argc, char **argv)
+{
+    /* Unbuffered, so that what was printed survives a plug-in that crashes. */
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    const ParseResult parsed = ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
+    if (!parsed.ok) {
+        std::fprintf(stderr, "plughost: %s\n(plughost --help lists the commands and options)\n",
+                     parsed.error.c_str());
+        return kExitUsage;
+    }
+    if (parsed.options.help) {
+        std::fputs(UsageText(), stdout);
+        return kExitOk;
+    }
+    std::unique_ptr<HostDesktop> desktop = MakeHostDesktop();
+    std::unique_ptr<PluginLoader> loader = MakePluginLoader();
+    return RunCommand(parsed.options, *loader, *desktop);
+}

@@ -1,0 +1,49 @@
+/* What plughost needs from the system it runs on, kept apart from the
+ * portable command logic: loading a plug-in module, and the windows a player
+ * has (its main window, the scan status window, dialogs driven for tests). */
+#ifndef HOST_PLATFORM_H
+#define HOST_PLATFORM_H
+
+#include "common/plugin_api.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+/* One plug-in module: LoadLibrary/GetProcAddress/FreeLibrary on Windows. */
+class PluginLoader {
+public:
+    virtual ~PluginLoader() = default;
+    virtual bool Load(const std::string &path, std::string &error) = 0;
+    virtual void *Symbol(const char *name) = 0;
+    virtual HINSTANCE Instance() = 0;
+    virtual void Unload() = 0;
+};
+
+/* Receives the messages a plug-in sends to the status window while it
+ * scans: WM_USER+6 with a text, WM_USER+4 with the ContainerFile. */
+using StatusSink = std::function<void(unsigned message, WPARAM wParam, LPARAM lParam)>;
+
+class HostDesktop {
+public:
+    virtual ~HostDesktop() = default;
+    /* The player's main window: the descriptor's hHostWindow. */
+    virtual HWND MainWindow() = 0;
+    /* A window of plughost's that hands the status messages to sink. */
+    virtual HWND OpenStatusWindow(StatusSink sink) = 0;
+    virtual void CloseStatusWindow(HWND window) = 0;
+    /* String id of a module's string table; false when it has none. */
+    virtual bool LoadModuleString(HINSTANCE module, unsigned id, std::string &text) = 0;
+    /* Dialog steps (--dialog) for the next call that shows dialogs; Finish
+     * tells whether every step was carried out and no dialog was left open. */
+    virtual void StartDialogSteps(const std::string &steps) = 0;
+    virtual bool FinishDialogSteps(std::string &problem) = 0;
+};
+
+std::unique_ptr<PluginLoader> MakePluginLoader();
+std::unique_ptr<HostDesktop> MakeHostDesktop();
+
+/* The folder plughost's program file is in, with a trailing separator. */
+std::string ProgramFolder();
+
+#endif

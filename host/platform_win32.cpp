@@ -1,0 +1,293 @@
+/* plughost on Windows: plug-ins through LoadLibrary, a hidden main window
+ * for the descriptor, a status window for scans, and the --dialog driver
+ * that works the plug-in's modal dialogs from a thread timer (the dialogs'
+ * own message loops dispatch it). */
+#include "platform.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <sstream>
+#include <vector>
+
+namespace {
+
+const char kMainClass[] = "PlughostWindow";
+const char kStatusClass[] = "PlughostStatus";
+
+class Win32Loader : public PluginLoader {
+public:
+    ~Win32Loader() override { Unload(); }
+    bool Load(const std::string &path, std::string &error) override
+    {
+        module_ = LoadLibraryA(path.c_str());
+        if (!module_) {
+            error = "LoadLibrary failed with error " + std::to_string(GetLastError());
+            return false;
+        }
+        return true;
+    }
+    void *Symbol(const char *name) override
+    {
+        return module_ ? reinterpret_cast<void *>(GetProcAddress(module_, name)) : nullptr;
+    }
+    HINSTANCE Instance() override { return module_; }
+    void Unload() override
+    {
+        if (module_)
+            FreeLibrary(module_);
+        module_ = nullptr;
+    }
+
+private:
+    HMODULE module_ = nullptr;
+};
+
+LRESULT CALLBACK StatusProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_USER + 6 || message == WM_USER + 4) {
+        auto *sink = reinterpret_cast<StatusSink *>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        if (sink && *sink)
+            (*sink)(message, wParam, lParam);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+/* --- the --dialog driver ------------------------------------------------- */
+
+struct DialogDriver {
+    std::vector<std::string> steps;
+    size_t next = 0;
+    int idleTicks = 0;  /* ticks without a dialog to work on */
+    int afterTicks = 0; /* ticks a dialog stays open after the last step */
+    bool failed = false;
+    std::string problem;
+    UINT_PTR timer = 0;
+};
+DialogDriver g_driver;
+
+constexpr UINT kStepMs = 100;
+constexpr int kMaxIdleTicks = 50;  /* 5 s for a dialog to appear */
+constexpr int kMaxAfterTicks = 30; /* 3 s for the last one to go */
+
+std::string ClassOf(HWND w)
+{
+    char name[64] = "";
+    GetClassNameA(w, name, sizeof name);
+    return name;
+}
+
+std::string TextOf(HWND w)
+{
+    char text[1024] = "";
+    GetWindowTextA(w, text, sizeof text);
+    std::string out;
+    for (const char *p = text; *p; ++p) {
+        if (*p == '\r')
+            out += "\\r";
+        else if (*p == '\n')
+            out += "\\n";
+        else
+            out += *p;
+    }
+    return out;
+}
+
+BOOL CALLBACK FindDialog(HWND w, LPARAM found)
+{
+    if (ClassOf(w) == "#32770" && IsWindowVisible(w) && IsWindowEnabled(w)) {
+        *reinterpret_cast<HWND *>(found) = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND TopDialog()
+{
+    HWND found = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+BOOL CALLBACK DumpControl(HWND w, LPARAM)
+{
+    std::printf("  control %d %s \"%s\"\n", static_cast<short>(GetDlgCtrlID(w)), ClassOf(w).c_str(),
+                TextOf(w).c_str());
+    return TRUE;
+}
+
+void Dump(HWND dialog)
+{
+    RECT r;
+    GetWindowRect(dialog, &r);
+    std::printf("dialog \"%s\" at %ld,%ld size %ldx%ld\n", TextOf(dialog).c_str(), (long)r.left,
+                (long)r.top, (long)(r.right - r.left), (long)(r.bottom - r.top));
+    if (HWND owner = GetWindow(dialog, GW_OWNER)) {
+        GetWindowRect(owner, &r);
+        std::printf("  owner at %ld,%ld size %ldx%ld\n", (long)r.left, (long)r.top,
+                    (long)(r.right - r.left), (long)(r.bottom - r.top));
+    }
+    EnumChildWindows(dialog, DumpControl, 0);
+    std::fflush(stdout);
+}
+
+void Click(HWND dialog, int id)
+{
+    HWND control = GetDlgItem(dialog, id);
+    if (control && ClassOf(control) == "Button")
+        SendMessageA(control, BM_CLICK, 0, 0);
+    else
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control));
+}
+
+void Fail(const std::string &why)
+{
+    if (!g_driver.failed)
+        g_driver.problem = why;
+    g_driver.failed = true;
+}
+
+void CALLBACK DialogTick(HWND, UINT, UINT_PTR, DWORD)
+{
+    DialogDriver &d = g_driver;
+    HWND dialog = TopDialog();
+    if (d.next >= d.steps.size()) {
+        d.afterTicks = dialog ? d.afterTicks + 1 : 0;
+        if (dialog && d.afterTicks >= kMaxAfterTicks) {
+            Fail("a dialog (\"" + TextOf(dialog) + "\") was still open after the last step; ended it");
+            EndDialog(dialog, 0);
+            d.afterTicks = 0;
+        }
+        return;
+    }
+    const std::string &step = d.steps[d.next];
+    if (step == "wait") {
+        ++d.next;
+        return;
+    }
+    if (!dialog) {
+        if (++d.idleTicks > kMaxIdleTicks) {
+            Fail("no dialog appeared for step '" + step + "'");
+            d.next = d.steps.size();
+        }
+        return;
+    }
+    d.idleTicks = 0;
+    ++d.next;
+    if (step == "dump") {
+        Dump(dialog);
+    } else if (step == "ok") {
+        Click(dialog, IDOK);
+    } else if (step == "cancel") {
+        Click(dialog, IDCANCEL);
+    } else if (step == "close") {
+        PostMessageA(dialog, WM_CLOSE, 0, 0);
+    } else if (step == "esc") {
+        /* Through the dialog's own loop, as a key press would go. */
+        HWND focus = GetFocus();
+        HWND target = focus && (focus == dialog || IsChild(dialog, focus)) ? focus : dialog;
+        PostMessageA(target, WM_KEYDOWN, VK_ESCAPE, 1);
+        PostMessageA(target, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+    } else {
+        Click(dialog, std::stoi(step, nullptr, 0));
+    }
+}
+
+class Win32Desktop : public HostDesktop {
+public:
+    Win32Desktop()
+    {
+        INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
+        InitCommonControlsEx(&controls);
+        HINSTANCE self = GetModuleHandleA(nullptr);
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = self;
+        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        wc.lpszClassName = kMainClass;
+        RegisterClassA(&wc);
+        wc.lpfnWndProc = StatusProc;
+        wc.lpszClassName = kStatusClass;
+        RegisterClassA(&wc);
+        /* Hidden, at a fixed place, so that dialogs centred on it land
+         * predictably. */
+        main_ = CreateWindowExA(0, kMainClass, "plughost", WS_OVERLAPPEDWINDOW, 100, 100, 640, 480,
+                                nullptr, nullptr, self, nullptr);
+        if (!main_)
+            std::fprintf(stderr, "plughost: cannot create the main window (error %lu)\n", GetLastError());
+    }
+    ~Win32Desktop() override
+    {
+        if (main_)
+            DestroyWindow(main_);
+    }
+
+    HWND MainWindow() override { return main_; }
+
+    HWND OpenStatusWindow(StatusSink sink) override
+    {
+        sink_ = std::move(sink);
+        HWND w = CreateWindowExA(0, kStatusClass, "plughost status", WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
+                                 nullptr, GetModuleHandleA(nullptr), nullptr);
+        if (w)
+            SetWindowLongPtrA(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&sink_));
+        return w;
+    }
+    void CloseStatusWindow(HWND window) override
+    {
+        if (window)
+            DestroyWindow(window);
+        sink_ = nullptr;
+    }
+
+    bool LoadModuleString(HINSTANCE module, unsigned id, std::string &text) override
+    {
+        char buffer[1024];
+        const int n = LoadStringA(module, id, buffer, sizeof buffer);
+        if (n <= 0)
+            return false;
+        text.assign(buffer, n);
+        return true;
+    }
+
+    void StartDialogSteps(const std::string &steps) override
+    {
+        g_driver = DialogDriver();
+        std::stringstream in(steps);
+        for (std::string step; std::getline(in, step, ',');)
+            if (!step.empty())
+                g_driver.steps.push_back(step);
+        g_driver.timer = SetTimer(nullptr, 0, kStepMs, DialogTick);
+    }
+
+    bool FinishDialogSteps(std::string &problem) override
+    {
+        if (g_driver.timer)
+            KillTimer(nullptr, g_driver.timer);
+        g_driver.timer = 0;
+        if (!g_driver.failed && g_driver.next < g_driver.steps.size())
+            Fail("step '" + g_driver.steps[g_driver.next] + "' was never carried out (no dialog was open)");
+        problem = g_driver.problem;
+        return !g_driver.failed;
+    }
+
+private:
+    HWND main_ = nullptr;
+    StatusSink sink_;
+};
+
+} // namespace
+
+std::unique_ptr<PluginLoader> MakePluginLoader() { return std::make_unique<Win32Loader>(); }
+std::unique_ptr<HostDesktop> MakeHostDesktop() { return std::make_unique<Win32Desktop>(); }
+
+std::string ProgramFolder()
+{
+    char path[MAX_PATH * 2];
+    const DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string p(path, n < sizeof path ? n : 0);
+    const size_t cut = p.find_last_of("\\/");
+    return cut == std::string::npos ? std::string() : p.substr(0, cut + 1);
+}
