@@ -106,6 +106,17 @@ void ModalDriver::OnTick()
             forced_ = true;
             EndDialog(window_, -99);
         }
+    } else {
+        /* The script is done; anything the owner still gets shown is a
+         * window the test did not expect. */
+        const std::string any;
+        SearchContext c = {owner_, &any, nullptr};
+        EnumThreadWindows(GetCurrentThreadId(), ConsiderWindow, reinterpret_cast<LPARAM>(&c));
+        if (c.found) {
+            unexpected_ = WindowText(c.found);
+            forced_ = true;
+            EndDialog(c.found, -99);
+        }
     }
     busy_ = false;
 }
@@ -152,9 +163,11 @@ RECT RectInClient(HWND parent, HWND child)
 
 RECT DialogUnitsToPixels(HWND dialog, int x, int y, int cx, int cy)
 {
-    RECT r = {x, y, x + cx, y + cy};
+    /* The dialog manager converts origin and size each on its own (not the
+     * far corner), so the four values are mapped as they stand. */
+    RECT r = {x, y, cx, cy};
     MapDialogRect(dialog, &r);
-    return r;
+    return RECT{r.left, r.top, r.left + r.right, r.top + r.bottom};
 }
 
 bool IsShown(HWND window) { return IsWindow(window) && IsWindowVisible(window); }

@@ -34,7 +34,8 @@ public:
     /* Calls open (which is expected to run a modal loop) with the timer
      * armed.  If the window is still open some time after the last step, or
      * never appears while the loop runs, it is ended with EndDialog(-99) so
-     * that a failing test cannot hang. */
+     * that a failing test cannot hang; so is any further dialog the owner
+     * gets once the script is done. */
     void Run(const std::function<void()> &open);
 
     bool found() const { return window_ != nullptr; }
@@ -43,6 +44,9 @@ public:
     bool forcedClose() const { return forced_; }
     /* Was the window still there after the last step had run? */
     bool openAfterLastStep() const { return openAfterLast_; }
+    /* The caption of a dialog that appeared after the scripted one had
+     * closed (and was ended by force), or "". */
+    const std::string &unexpectedWindow() const { return unexpected_; }
 
 private:
     static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD);
@@ -60,6 +64,7 @@ private:
     bool busy_ = false;
     bool forced_ = false;
     bool openAfterLast_ = false;
+    std::string unexpected_;
 };
 
 /* --- reading windows ---------------------------------------------------- */
@@ -71,7 +76,8 @@ std::string ItemText(HWND dialog, int id);
 std::vector<HWND> ChildWindows(HWND parent);
 /* A child's window rectangle in the parent's client coordinates. */
 RECT RectInClient(HWND parent, HWND child);
-/* A rectangle in dialog units converted to the dialog's pixels (MapDialogRect). */
+/* A rectangle in dialog units converted to the dialog's pixels the way the
+ * dialog manager places controls (MapDialogRect of origin and size). */
 RECT DialogUnitsToPixels(HWND dialog, int x, int y, int cx, int cy);
 /* Is window a live, visible window? */
 bool IsShown(HWND window);

@@ -77,6 +77,10 @@ std::string PredefinedClass(const std::string &name)
         if (ord >= 0x80 && ord <= 0x85)
             return kNames[ord - 0x80];
     }
+    /* Spelled out, the predefined classes match regardless of letter case. */
+    for (const char *known : kNames)
+        if (lstrcmpiA(name.c_str(), known) == 0)
+            return known;
     return name;
 }
 } // namespace
