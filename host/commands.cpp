@@ -4,6 +4,7 @@
 #include "signature_search.h"
 #include "wav_writer.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -534,9 +535,16 @@ int Session::Scan()
         std::FILE *in = std::fopen(o_.item.c_str(), "rb");
         std::FILE *out = std::fopen(path.c_str(), "wb");
         bool ok = in && out;
+        /* A movie whose last chunk was cut off may reach past the file's end:
+         * what the file holds of it is written. */
+        const uint64_t available = fileSize > m.start ? static_cast<uint64_t>(fileSize) - m.start : 0;
+        const uint32_t size = static_cast<uint32_t>(std::min<uint64_t>(m.size, available));
+        if (size < m.size)
+            std::printf("note: movie %lu reaches %lu bytes past the end of the file\n", (unsigned long)i + 1,
+                        (unsigned long)(m.size - size));
         std::vector<uint8_t> buffer(64 * 1024);
-        for (uint32_t done = 0; ok && done < m.size;) {
-            const uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(buffer.size(), m.size - done));
+        for (uint32_t done = 0; ok && done < size;) {
+            const uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(buffer.size(), size - done));
             ok = ReadFileAt(in, static_cast<uint64_t>(m.start) + done, buffer.data(), n) == n &&
                  std::fwrite(buffer.data(), 1, n, out) == n;
             done += n;

@@ -3,6 +3,10 @@
 #include "platform.h"
 
 #include <cstdio>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 #include <string>
 #include <vector>
 
@@ -10,6 +14,11 @@ int main(int argc, char **argv)
 {
     /* Unbuffered, so that what was printed survives a plug-in that crashes. */
     std::setvbuf(stdout, nullptr, _IONBF, 0);
+#ifdef _WIN32
+    /* Lines end in "\n" alone, whatever reads them. */
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+#endif
     const ParseResult parsed = ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.ok) {
         std::fprintf(stderr, "plughost: %s\n(plughost --help lists the commands and options)\n",
