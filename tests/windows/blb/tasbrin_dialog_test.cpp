@@ -223,6 +223,24 @@ TEST_F(TasbrinDialogs, InfoBoxWarnsInsteadOfShowingWhatItCannotPlay)
     host.failOpen = false;
 }
 
+TEST_F(TasbrinDialogs, ClosingFromTheTitleBarEndsBothBoxesWithOne)
+{
+    const HWND owner = window->hwnd();
+    ModalDriver about(owner, "About ORV TIRLEN Plug-In");
+    about.Then([](HWND d) { SendMessageA(d, WM_SYSCOMMAND, SC_CLOSE, 0); });
+    INT_PTR result = 0;
+    about.Run([&] { result = P().About(owner); });
+    EXPECT_EQ(result, 1);
+    EXPECT_FALSE(about.openAfterLastStep());
+
+    ModalDriver info(owner, "TIRLEN File Info Box");
+    info.Then([](HWND d) { SendMessageA(d, WM_SYSCOMMAND, SC_CLOSE, 0); });
+    info.Run([&] { P().InfoBox(host.AddItem(Pattern(10), "a.07"), owner); });
+    EXPECT_TRUE(info.found());
+    EXPECT_FALSE(info.openAfterLastStep());
+    EXPECT_FALSE(info.forcedClose());
+}
+
 TEST_F(TasbrinDialogs, InfoBoxWithoutItemShowsNothing)
 {
     ModalDriver driver(window->hwnd());
