@@ -1,0 +1,73 @@
+#include "host/wav_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+namespace {
+
+uint32_t U32(const uint8_t *p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
+uint16_t U16(const uint8_t *p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+
+std::vector<uint8_t> Slurp(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(WavWriter, HeaderDescribesTheFormat)
+{
+    const auto h = WavHeader(22050, 2, 16, 1000);
+    EXPECT_EQ(std::string(h.begin(), h.begin() + 4), "RIFF");
+    EXPECT_EQ(U32(&h[4]), 1036u);
+    EXPECT_EQ(std::string(h.begin() + 8, h.begin() + 16), "WAVEfmt ");
+    EXPECT_EQ(U32(&h[16]), 16u);
+    EXPECT_EQ(U16(&h[20]), 1u);
+    EXPECT_EQ(U16(&h[22]), 2u);
+    EXPECT_EQ(U32(&h[24]), 22050u);
+    EXPECT_EQ(U32(&h[28]), 88200u);
+    EXPECT_EQ(U16(&h[32]), 4u);
+    EXPECT_EQ(U16(&h[34]), 16u);
+    EXPECT_EQ(std::string(h.begin() + 36, h.begin() + 40), "data");
+    EXPECT_EQ(U32(&h[40]), 1000u);
+
+    /* 8-bit mono: one byte a frame; an odd data chunk counts its pad byte. */
+    const auto odd = WavHeader(8000, 1, 8, 7);
+    EXPECT_EQ(U16(&odd[32]), 1u);
+    EXPECT_EQ(U32(&odd[28]), 8000u);
+    EXPECT_EQ(U32(&odd[4]), 36u + 7u + 1u);
+    EXPECT_EQ(WavBlockAlign(2, 12), 4u);
+}
+
+TEST(WavWriter, FinishFixesTheSizesAndPadsOddData)
+{
+    const std::string path = testing::TempDir() + "plughost_wav_test.wav";
+    WavFileWriter w;
+    ASSERT_TRUE(w.Open(path, false, 11025, 1, 8));
+    const uint8_t a[] = {1, 2, 3}, b[] = {4, 5};
+    ASSERT_TRUE(w.Write(a, 3));
+    ASSERT_TRUE(w.Write(b, 2));
+    ASSERT_TRUE(w.Write(nullptr, 0));
+    ASSERT_TRUE(w.Finish());
+    const std::vector<uint8_t> file = Slurp(path);
+    ASSERT_EQ(file.size(), 44u + 5u + 1u);
+    EXPECT_EQ(U32(&file[4]), 36u + 6u);
+    EXPECT_EQ(U32(&file[40]), 5u);
+    EXPECT_EQ(std::vector<uint8_t>(file.begin() + 44, file.end()), (std::vector<uint8_t>{1, 2, 3, 4, 5, 0}));
+
+    WavFileWriter raw;
+    ASSERT_TRUE(raw.Open(path, true, 11025, 1, 8));
+    ASSERT_TRUE(raw.Write(a, 3));
+    ASSERT_TRUE(raw.Finish());
+    EXPECT_EQ(Slurp(path), (std::vector<uint8_t>{1, 2, 3}));
+    std::remove(path.c_str());
+
+    WavFileWriter nowhere;
+    EXPECT_FALSE(nowhere.Open(testing::TempDir() + "no/such/dir/x.wav", false, 1, 1, 8));
+    EXPECT_FALSE(nowhere.Write(a, 3));
+}
+
+} // namespace
