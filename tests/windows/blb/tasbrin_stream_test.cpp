@@ -131,6 +131,45 @@ TEST_F(TasbrinStream, AccumulatorCarriesAcrossReads)
     Close(h);
 }
 
+TEST_F(TasbrinStream, TwoOpenStreamsKeepTheirOwnState)
+{
+    const std::vector<uint8_t> deltas = {0x01, 0x02, 0x03, 0x04, 0x05, 0x06};
+    const std::vector<int16_t> a = Decode(deltas, "a-1.07");
+    const std::vector<int16_t> b = Decode(deltas, "b-5.08");
+    StreamHandle *ha = Open(host.AddItem(deltas, "a-1.07"));
+    StreamHandle *hb = Open(host.AddItem(deltas, "b-5.08"));
+    ASSERT_TRUE(ha && hb);
+    EXPECT_NE(ha->decoderState, hb->decoderState);
+    std::vector<uint8_t> outA, outB;
+    uint8_t buffer[4];
+    int32_t marker;
+    for (int i = 0; i < 3; ++i) { /* interleaved */
+        uint32_t n = P().Read(ha, buffer, sizeof buffer, &marker);
+        outA.insert(outA.end(), buffer, buffer + n);
+        n = P().Read(hb, buffer, sizeof buffer, &marker);
+        outB.insert(outB.end(), buffer, buffer + n);
+    }
+    EXPECT_EQ(Samples(outA), a);
+    EXPECT_EQ(Samples(outB), b);
+    Close(ha);
+    Close(hb);
+}
+
+TEST_F(TasbrinStream, AHostThatStopsDeliveringEndsTheStream)
+{
+    for (const char *name : {"cut.07", "cut-2.07"}) {
+        SCOPED_TRACE(name);
+        host.counters.bytesRead = 0;
+        host.failReadsAfterBytes = 100;
+        StreamHandle *h = Open(host.AddItem(Pattern(1000), name));
+        ASSERT_NE(h, nullptr);
+        const std::vector<uint8_t> got = ReadAll(h, 512);
+        EXPECT_EQ(got.size(), std::string(name) == "cut.07" ? 100u : 200u) << "what arrived, nothing more";
+        Close(h);
+        host.failReadsAfterBytes = UINT64_MAX;
+    }
+}
+
 TEST_F(TasbrinStream, OneByteHostReadsGiveIdenticalOutput)
 {
     const std::vector<uint8_t> data = Pattern(70001);

@@ -1,10 +1,12 @@
 /* The harness checks itself against Windows' own behaviour, so that a
  * plug-in test failing (or passing) means something about the plug-in. */
 #include "dialog_driver.h"
+#include "dialog_recorder.h"
 #include "dialog_template.h"
 #include "host_window.h"
 #include "loaded_plugin.h"
 #include "pe_image.h"
+#include "status_window.h"
 #include "template_layout.h"
 
 #include <gtest/gtest.h>
@@ -200,6 +202,43 @@ TEST_F(HarnessDialogs, LayoutComparisonSeesAMovedControl)
         else
             ASSERT_EQ(layout.size(), 1u) << ::testing::PrintToString(layout);
     }
+}
+
+TEST_F(HarnessDialogs, RecorderSnapshotsAModelessDialogBeforeItGoes)
+{
+    const TemplateBuilder b = SampleTemplate(false);
+    int inspected = 0;
+    DialogRecorder recorder([&](RecordedDialog &, HWND d) { inspected += GetDlgItem(d, 1001) != nullptr; });
+    ASSERT_TRUE(recorder.hooked());
+    HWND d = CreateDialogIndirectParamA(GetModuleHandleA(nullptr), b.Template(), window.hwnd(), IgnoreEverything, 0);
+    ASSERT_NE(d, nullptr);
+    SetWindowTextA(d, "Renamed");
+    EXPECT_EQ(recorder.alive(), 1u);
+    DestroyWindow(d);
+    ASSERT_EQ(recorder.dialogs().size(), 1u);
+    const RecordedDialog &r = recorder.dialogs()[0];
+    EXPECT_TRUE(r.destroyed);
+    EXPECT_EQ(r.owner, window.hwnd());
+    EXPECT_EQ(r.caption, "Renamed");
+    EXPECT_TRUE(r.visible);
+    EXPECT_GT(r.rect.right - r.rect.left, 0);
+    EXPECT_EQ(inspected, 1);
+    EXPECT_EQ(recorder.alive(), 0u);
+}
+
+TEST(StatusWindowHarness, KeepsScanMessagesInOrder)
+{
+    StatusWindow status;
+    ASSERT_NE(status.hwnd(), nullptr);
+    char text[] = "Verifying...";
+    SendMessageA(status.hwnd(), WM_USER + 6, 0, reinterpret_cast<LPARAM>(text));
+    text[0] = 'X'; /* the copy was taken while the text was valid */
+    SendMessageA(status.hwnd(), WM_USER + 4, 0, 0x1234);
+    SendMessageA(status.hwnd(), WM_USER + 5, 0, 0); /* not a status message */
+    ASSERT_EQ(status.messages().size(), 2u);
+    EXPECT_EQ(status.Texts(), std::vector<std::string>{"Verifying..."});
+    EXPECT_EQ(status.messages()[1].lParam, 0x1234);
+    EXPECT_EQ(status.Count(StatusWindow::kChunkMessage), 1u);
 }
 
 TEST(PeImage, ReadsExportsAndImportsOfLoadedModules)
