@@ -91,7 +91,6 @@ private:
     bool Offers(const void *slot, const char *command);
     std::string Name() const { return Text(d_->pluginName); }
     void CheckResourceInfo(const ResourceInfo *info, const char *who);
-    int32_t ItemLength(ResourceItem *item);
 
     const CliOptions &o_;
     PluginLoader &loader_;
@@ -170,6 +169,7 @@ int Session::Run()
 
     if (d_->Shutdown)
         d_->Shutdown();
+    host_.CheckItems();
     if (host_.openStreams())
         host_.Fault(std::to_string(host_.openStreams()) + " stream(s) opened with HostOpen were never closed");
     loader_.Unload();
@@ -341,16 +341,6 @@ int Session::Play()
     return result;
 }
 
-int32_t Session::ItemLength(ResourceItem *item)
-{
-    ResourceItem before;
-    std::memcpy(&before, item, sizeof before);
-    const int32_t ms = d_->GetLength(item);
-    if (std::memcmp(&before, item, sizeof before) != 0)
-        host_.Fault("GetLength wrote into the ResourceItem");
-    return ms;
-}
-
 int Session::Length()
 {
     if (!Offers((const void *)d_->GetLength, "length"))
@@ -358,7 +348,7 @@ int Session::Length()
     ResourceItem *item = NewItem(o_.item, 0, UINT32_MAX, o_.container);
     if (!item)
         return kExitNoFile;
-    std::printf("%s\n", LengthLine(ItemLength(item)).c_str());
+    std::printf("%s\n", LengthLine(d_->GetLength(item)).c_str());
     return kExitOk;
 }
 
@@ -428,11 +418,7 @@ int Session::InfoBox()
     ResourceItem *item = NewItem(o_.item, 0, UINT32_MAX, o_.container);
     if (!item)
         return kExitNoFile;
-    ResourceItem before;
-    std::memcpy(&before, item, sizeof before);
     d_->InfoBox(item, d_->hHostWindow);
-    if (std::memcmp(&before, item, sizeof before) != 0)
-        host_.Fault("InfoBox wrote into the ResourceItem");
     std::printf("infobox: closed\n");
     return kExitOk;
 }
@@ -486,7 +472,9 @@ int Session::Scan()
     };
     uint64_t from = 0;
     int64_t match;
-    while (from <= 0xFFFFFFFFull && (match = FindSignature(readAt, signatures, from)) >= 0) {
+    /* Offsets the plug-in is given are 32-bit: the search ends at 4 GiB. */
+    while (from <= 0xFFFFFFFFull && (match = FindSignature(readAt, signatures, from)) >= 0 &&
+           match <= 0xFFFFFFFFll) {
         const uint32_t at = static_cast<uint32_t>(match);
         uint32_t end = 0;
         chunks = 0;
@@ -525,7 +513,7 @@ int Session::Scan()
         std::string length = "length: not offered";
         if (d_->GetLength) {
             ResourceItem *item = NewItem(o_.item, m.start, m.size, "RAW");
-            length = item ? LengthLine(ItemLength(item)) : "length: unknown";
+            length = item ? LengthLine(d_->GetLength(item)) : "length: unknown";
         }
         std::printf("movie %lu: start %lu, size %lu, %s\n", (unsigned long)i + 1, (unsigned long)m.start,
                     (unsigned long)m.size, length.c_str());

@@ -22,6 +22,7 @@ struct FileHost::Container {
 
 struct FileHost::Item {
     ResourceItem record;
+    ResourceItem original;
     Container *container = nullptr;
     std::string path;
     uint64_t base = 0;
@@ -320,6 +321,7 @@ ResourceItem *FileHost::AddItem(const std::string &path, uint64_t base, uint32_t
     item->record.cachedLength = cachedLength;
     std::memcpy(item->record.name, name.c_str(), name.size() + 1);
     std::memcpy(item->record.dataString, dataString.c_str(), dataString.size() + 1);
+    item->original = item->record;
     item->container = c;
     item->path = path;
     item->base = c->base;
@@ -351,6 +353,17 @@ StreamHandle *FileHost::OpenStream(ResourceItem *record)
     Trace("HostOpen(%p \"%s\") -> %p", (void *)record, item ? item->record.dataString : "?",
           (void *)result);
     return result;
+}
+
+void FileHost::CheckItems()
+{
+    for (auto &entry : items_) {
+        Item &item = *entry.second;
+        if (std::memcmp(&item.record, &item.original, sizeof item.record) != 0) {
+            Fault(std::string("the plug-in wrote into the item record of \"") + item.original.dataString + "\"");
+            item.original = item.record; /* reported once */
+        }
+    }
 }
 
 void FileHost::CloseStream(StreamHandle *h)

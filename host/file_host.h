@@ -52,6 +52,10 @@ public:
 
     uint32_t openStreams() const { return static_cast<uint32_t>(streams_.size()); }
 
+    /* Records a fault for every item whose record the plug-in has written
+     * into (items are the player's, read-only to plug-ins). */
+    void CheckItems();
+
     /* Interface breaches seen so far (also printed as they happen). */
     const std::vector<std::string> &faults() const { return faults_; }
     void Fault(const std::string &what);

@@ -2,7 +2,8 @@
  * mono 8000 Hz PCM and misbehaves on request, chosen by words in the item's
  * data string ("overrun": Read writes one byte past the buffer; "toomuch":
  * Read claims more bytes than asked; "leak": GetLength leaves its stream
- * open).  Its movies are "MOVIE!" followed by a 32-bit body length. */
+ * open; "scribble": GetLength writes the item's cached length).  Its
+ * movies are "MOVIE!" followed by a 32-bit body length. */
 #include "common/plugin_api.h"
 
 #include <cstring>
@@ -56,6 +57,8 @@ int32_t PLUGIN_CALL FakeGetLength(ResourceItem *item)
     const uint32_t size = Host().GetSize(h);
     if (!std::strstr(item->dataString, "leak"))
         Host().Close(h);
+    if (std::strstr(item->dataString, "scribble"))
+        item->cachedLength = 1;
     return static_cast<int32_t>(size / 8); /* 8000 bytes a second */
 }
 

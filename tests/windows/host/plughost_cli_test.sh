@@ -152,6 +152,8 @@ call "$bin/fakeplug.dll" play "$work/movies.fake" -o "$work/f.wav" --data toomuc
 want_rc 1; want_text "Read returned 4610 bytes for a buffer of 4608"
 call "$bin/fakeplug.dll" length "$work/movies.fake" --data leak
 want_rc 1; want_text "1 stream(s) opened with HostOpen were never closed"
+call "$bin/fakeplug.dll" length "$work/movies.fake" --data scribble
+want_rc 1; want_text 'wrote into the item record of "scribble"'
 call "$bin/fakeplug.dll" play "$work/movies.fake" -o "$work/f.wav" --data refuse
 want_rc 1; want_text "(no text 2 in the plug-in's string table) (error 0x20000002)"
 call "$bin/fakeplug.dll" about
