@@ -14,11 +14,24 @@ BOOL IsMveHeader(const uint8_t *header)
            MveU16(header + 24) == MVE_HEADER_CHECK_WORD;
 }
 
+uint32_t HostReadFully(StreamHandle *h, void *buffer, uint32_t count)
+{
+    uint8_t *to = static_cast<uint8_t *>(buffer);
+    uint32_t total = 0;
+    while (total < count) {
+        const uint32_t got = HostReadBytes(h, to + total, count - total);
+        if (!got)
+            break;
+        total += got;
+    }
+    return total;
+}
+
 /* Reads a chunk or opcode header; both are 4 bytes starting with a u16
  * length.  False when fewer than 4 bytes came. */
 static BOOL ReadRecordHeader(StreamHandle *h, uint8_t header[4])
 {
-    return HostReadBytes(h, header, 4) == 4;
+    return HostReadFully(h, header, 4) == 4;
 }
 
 BOOL ParseMveAudioFormat(StreamHandle *h, MveAudioFormat *format)
@@ -29,7 +42,7 @@ BOOL ParseMveAudioFormat(StreamHandle *h, MveAudioFormat *format)
 
     uint8_t header[MVE_HEADER_SIZE];
     host.Seek(h, 0, HOST_SEEK_SET);
-    if (HostReadBytes(h, header, MVE_HEADER_SIZE) != MVE_HEADER_SIZE || !IsMveHeader(header))
+    if (HostReadFully(h, header, MVE_HEADER_SIZE) != MVE_HEADER_SIZE || !IsMveHeader(header))
         return FALSE;
 
     /* Only the first audio initialisation chunk counts. */
@@ -60,7 +73,7 @@ BOOL ParseMveAudioFormat(StreamHandle *h, MveAudioFormat *format)
     }
 
     uint8_t payload[MVE_AUDIO_FORMAT_SIZE];
-    if (HostReadBytes(h, payload, MVE_AUDIO_FORMAT_SIZE) != MVE_AUDIO_FORMAT_SIZE)
+    if (HostReadFully(h, payload, MVE_AUDIO_FORMAT_SIZE) != MVE_AUDIO_FORMAT_SIZE)
         return FALSE;
     const uint8_t flags = payload[2];
     format->channels = (flags & MVE_FLAG_STEREO) ? 2 : 1;

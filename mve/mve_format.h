@@ -93,6 +93,10 @@ BOOL IsMveHeader(const uint8_t *header);
  * before the next call. */
 int32_t NextAudioBlock(StreamHandle *h);
 
+/* Reads count bytes at the stream position, however few each host read
+ * delivers; fewer only where the stream runs dry. */
+uint32_t HostReadFully(StreamHandle *h, void *buffer, uint32_t count);
+
 /* Little-endian fields of the file. */
 inline uint16_t MveU16(const uint8_t *p) { return (uint16_t)(p[0] | (p[1] << 8)); }
 

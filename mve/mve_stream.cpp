@@ -62,20 +62,6 @@ BOOL PLUGIN_CALL Open(StreamHandle *h, uint32_t *sampleRate, uint16_t *channels,
     return TRUE;
 }
 
-/* Reads exactly count bytes unless the stream runs dry, however few bytes
- * each host read delivers. */
-static uint32_t ReadFully(StreamHandle *h, uint8_t *to, uint32_t count)
-{
-    uint32_t total = 0;
-    while (total < count) {
-        const uint32_t got = HostReadBytes(h, to + total, count - total);
-        if (!got)
-            break;
-        total += got;
-    }
-    return total;
-}
-
 /* What opening the next frame came to. */
 enum FrameOpening { FRAME_OPENED, FRAME_SKIPPED, FRAME_NONE };
 
@@ -107,7 +93,7 @@ static FrameOpening OpenFrame(StreamHandle *h, MveStreamState *state, uint8_t *o
         return FRAME_OPENED;
 
     uint8_t start[4];
-    if (ReadFully(h, start, startBytes) != startBytes) {
+    if (HostReadFully(h, start, startBytes) != startBytes) {
         /* The file ends inside the frame's start values. */
         state->frameRemaining = MVE_TRACK_EXHAUSTED;
         return FRAME_NONE;
