@@ -7,7 +7,8 @@
  * the middle of that loop.  Once the window shows up, one scripted step is
  * run per tick.  WM_TIMER is only generated when nothing else is queued, so
  * everything a step posts (keys, commands) has gone through the modal loop —
- * IsDialogMessage included — before the next step looks at the result. */
+ * IsDialogMessage included — before the next step looks at the result.
+ * One driver runs at a time (timer procedures carry no context). */
 #ifndef TESTS_WINDOWS_HARNESS_DIALOG_DRIVER_H
 #define TESTS_WINDOWS_HARNESS_DIALOG_DRIVER_H
 
