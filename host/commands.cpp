@@ -385,7 +385,8 @@ int Session::Identify()
     if (info) {
         std::printf("start: %lu\nsize: %lu\n", (unsigned long)info->startOffset, (unsigned long)info->size);
         CheckResourceInfo(info, "Identify");
-        GlobalFree(info); /* the host owns it from now on */
+        if (GlobalFree(info)) /* the host owns it from now on */
+            host_.Fault("Identify's ResourceInfo is not a block GlobalFree can release");
     } else {
         std::printf("%s does not recognise %s\n", Name().c_str(), o_.item.c_str());
         result = kExitRefused;
@@ -491,7 +492,8 @@ int Session::Scan()
         movies.push_back({info->startOffset, info->size});
         if (info->startOffset != at || static_cast<uint64_t>(info->startOffset) + info->size != end)
             host_.Fault("ScanFile's start and size do not match the offsets it was given and returned");
-        GlobalFree(info);
+        if (GlobalFree(info))
+            host_.Fault("ScanFile's ResourceInfo is not a block GlobalFree can release");
         if (end <= at) {
             host_.Fault("ScanFile returned an end offset that does not lie past the start");
             end = at;

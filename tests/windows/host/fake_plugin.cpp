@@ -2,7 +2,8 @@
  * mono 8000 Hz PCM and misbehaves on request, chosen by words in the item's
  * data string ("overrun": Read writes one byte past the buffer; "toomuch":
  * Read claims more bytes than asked; "leak": GetLength leaves its stream
- * open; "scribble": GetLength writes the item's cached length).  Its
+ * open; "scribble": GetLength writes the item's cached length; "refuse": Open
+ * fails with code 0x20000002, for which it has no string).  Its
  * movies are "MOVIE!" followed by a 32-bit body length. */
 #include "common/plugin_api.h"
 
