@@ -1,0 +1,138 @@
+/* What the player sees of velmora before it plays anything: the export, the
+ * descriptor read by position, the imports, the string table and the
+ * version block. */
+#include "velmora_fixture.h"
+
+#include "module_resources.h"
+#include "pe_image.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <set>
+
+namespace {
+
+const char *Str(uint32_t word) { return reinterpret_cast<const char *>(static_cast<uintptr_t>(word)); }
+
+bool InsideModule(HMODULE module, uint32_t address)
+{
+    const BYTE *base = reinterpret_cast<const BYTE *>(module);
+    const IMAGE_NT_HEADERS32 *nt = reinterpret_cast<const IMAGE_NT_HEADERS32 *>(
+        base + reinterpret_cast<const IMAGE_DOS_HEADER *>(base)->e_lfanew);
+    const uintptr_t start = reinterpret_cast<uintptr_t>(base);
+    return address >= start && address < start + nt->OptionalHeader.SizeOfImage;
+}
+
+std::string Lower(std::string s)
+{
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
+    return s;
+}
+
+TEST_F(Velmora, ExportsTheDecoratedEntryReturningOneDescriptor)
+{
+    std::vector<PeExport> exports;
+    ASSERT_TRUE(ReadExports(plugin->module(), exports));
+    ASSERT_EQ(exports.size(), 1u);
+    EXPECT_EQ(exports[0].name, PLUGIN_EXPORT_NAME);
+    EXPECT_EQ(exports[0].address, reinterpret_cast<const void *>(plugin->entry()));
+    AudioFilePlugin *first = plugin->entry()();
+    EXPECT_EQ(first, &P());
+    EXPECT_EQ(plugin->entry()(), first);
+}
+
+TEST_F(Velmora, DescriptorReadByPosition)
+{
+    const LoadedPlugin::Words &w = plugin->WordsBeforeHostFill();
+    HMODULE m = plugin->module();
+    EXPECT_EQ(w[0x00 / 4], 0x100u);
+    EXPECT_EQ(w[0x04 / 4], 1u);
+    EXPECT_EQ(w[0x08 / 4], 0u);
+    EXPECT_EQ(w[0x0C / 4], 0u);
+    EXPECT_EQ(w[0x10 / 4], 0u);
+    EXPECT_EQ(w[0x2C / 4], 0u);
+    ASSERT_TRUE(InsideModule(m, w[0x14 / 4]) && InsideModule(m, w[0x18 / 4]) && InsideModule(m, w[0x1C / 4]) &&
+                InsideModule(m, w[0x20 / 4]) && InsideModule(m, w[0x28 / 4]));
+    EXPECT_STREQ(Str(w[0x14 / 4]), VELMORA_NAME);
+    EXPECT_STREQ(Str(w[0x18 / 4]), "v0.90");
+    static const char kFilter[] = "Interplay Video Files (*.MVE)\0*.mve\0"; /* + final NUL */
+    EXPECT_EQ(std::memcmp(Str(w[0x1C / 4]), kFilter, sizeof kFilter), 0);
+    EXPECT_STREQ(Str(w[0x20 / 4]), "MVE");
+
+    EXPECT_EQ(w[0x24 / 4], 1u) << "signatureCount";
+    const uint32_t *signature = reinterpret_cast<const uint32_t *>(static_cast<uintptr_t>(w[0x28 / 4]));
+    EXPECT_EQ(signature[0], 20u);
+    ASSERT_TRUE(InsideModule(m, signature[1]));
+    EXPECT_EQ(std::memcmp(Str(signature[1]), "Interplay MVE File\x1A\0", 20), 0);
+
+    /* The stream entry points and Init are velmora's from the start; the
+     * other slots are filled as their features arrive and must never hold
+     * anything but NULL or an address in the module. */
+    for (unsigned offset : {0x38u, 0x44u, 0x48u, 0x4Cu})
+        EXPECT_TRUE(InsideModule(m, w[offset / 4])) << "slot at " << offset;
+    for (unsigned offset : {0x30u, 0x34u, 0x3Cu, 0x40u, 0x50u, 0x54u, 0x58u})
+        EXPECT_TRUE(w[offset / 4] == 0 || InsideModule(m, w[offset / 4])) << "slot at " << offset;
+    EXPECT_EQ(w[0x5C / 4], 0u) << "reservedEntry";
+
+    /* Playing leaves the descriptor as the host wrote it. */
+    const LoadedPlugin::Words after = plugin->WordsAfterHostFill();
+    Decode(MakeMovie(1, 16, true, 100).file, 4096);
+    EXPECT_TRUE(plugin->WordsNow() == after) << "the plug-in wrote into its descriptor";
+}
+
+TEST_F(Velmora, ImportsOnlyKernel32AndUser32)
+{
+    std::vector<PeImport> imports;
+    ASSERT_TRUE(ReadImports(plugin->module(), imports));
+    std::string listing;
+    for (const PeImport &imp : imports) {
+        listing += imp.dll + ":";
+        for (const std::string &f : imp.functions)
+            listing += " " + f;
+        listing += "\n";
+        EXPECT_TRUE(Lower(imp.dll) == "kernel32.dll" || Lower(imp.dll) == "user32.dll") << listing;
+    }
+    EXPECT_FALSE(imports.empty());
+}
+
+TEST_F(Velmora, StringTableHoldsTheThreeErrorTextsInUsEnglish)
+{
+    std::map<unsigned, std::string> block;
+    ASSERT_TRUE(ReadStringBlock(plugin->module(), 1, 0x409, block)) << "no string block in language 0x409";
+    const std::map<unsigned, std::string> expected = {
+        {1, "This file is not a valid MVE video file with soundtrack."},
+        {2, "Failed to allocate memory for KORVAT data block."},
+        {3, "Failed to allocate memory for KORVAT decompression buffer."}};
+    EXPECT_EQ(block, expected);
+    EXPECT_EQ(LoadModuleString(plugin->module(), PLUGIN_STRING_ID(PLUGIN_ERR_FORMAT)), expected.at(1));
+    EXPECT_EQ(LoadModuleString(plugin->module(), PLUGIN_STRING_ID(PLUGIN_ERR_STATE_ALLOC)), expected.at(2));
+    EXPECT_EQ(LoadModuleString(plugin->module(), PLUGIN_STRING_ID(PLUGIN_ERR_BUFFER_ALLOC)), expected.at(3));
+}
+
+TEST(VelmoraModule, VersionBlock)
+{
+    VersionBlock v;
+    ASSERT_TRUE(ReadVersionBlock(PluginPath(TEST_PLUGIN_DLL), v));
+    EXPECT_EQ(v.fixed.dwFileVersionMS, 0x00000009u);
+    EXPECT_EQ(v.fixed.dwFileVersionLS, 0x00000000u);
+    EXPECT_EQ(v.fixed.dwProductVersionMS, 0x00010003u);
+    EXPECT_EQ(v.fixed.dwProductVersionLS, 0x00020000u);
+    EXPECT_EQ(v.fixed.dwFileFlagsMask, 0x3Fu);
+    EXPECT_EQ(v.fixed.dwFileFlags, 0u);
+    EXPECT_EQ(v.fixed.dwFileOS, static_cast<DWORD>(VOS__WINDOWS32));
+    EXPECT_EQ(v.fixed.dwFileType, static_cast<DWORD>(VFT_DLL));
+    EXPECT_EQ(v.translations, (std::vector<DWORD>{0x04E40409u}));
+    const std::pair<const char *, const char *> strings[] = {
+        {"CompanyName", "ORV Software"},          {"FileDescription", "ORV KORVAT Audio File Plug-In"},
+        {"FileVersion", "0.90"},                  {"InternalName", "velmora"},
+        {"OriginalFilename", "VELMORA.DLL"},      {"ProductName", "Orlimbo"},
+        {"ProductVersion", "1.32"}};
+    for (const auto &kv : strings) {
+        std::string value;
+        EXPECT_TRUE(v.Value("040904e4", kv.first, value)) << kv.first << " missing";
+        EXPECT_EQ(value, kv.second) << kv.first;
+    }
+}
+
+} // namespace
