@@ -78,7 +78,8 @@ against_ffmpeg() {
     same "$name: velmora against ffmpeg" "$work/$name.velmora" "$work/$name.ffmpeg"
 }
 
-# WAV sources made by FFmpeg: a 16-bit stereo chirp and an 8-bit mono tone.
+# WAV sources made by FFmpeg: a 16-bit stereo tone with beeps, quieter on the
+# right; an 8-bit mono tone; a 48 kHz 16-bit stereo tone.
 ffmpeg -nostdin -hide_banner -loglevel error -f lavfi -i "sine=frequency=523:beep_factor=3:sample_rate=16000:duration=1.3" \
     -af "aeval=val(0)|0.6*val(0)" -ac 2 -c:a pcm_s16le -y "$work/stereo16.wav" || fail "making stereo16.wav"
 ffmpeg -nostdin -hide_banner -loglevel error -f lavfi -i "sine=frequency=300:sample_rate=11025:duration=0.9" \
