@@ -62,41 +62,41 @@ BOOL PLUGIN_CALL Open(StreamHandle *h, uint32_t *sampleRate, uint16_t *channels,
     return TRUE;
 }
 
-/* What opening the next frame came to. */
-enum FrameOpening { FRAME_OPENED, FRAME_SKIPPED, FRAME_NONE };
-
-/* Steps to the next audio-data opcode and prepares it.  A compressed frame
- * begins with one 16-bit start value per channel, which are the frame's first
- * samples; they are stored at out and counted in *samples. */
-static FrameOpening OpenFrame(StreamHandle *h, MveStreamState *state, uint8_t *out, uint32_t *samples)
+/* Steps to the next audio-data opcode and prepares it; false once the sound
+ * track has no more.  A compressed frame begins with one 16-bit start value
+ * per channel, which are the frame's first samples: they are stored at out
+ * and counted in *samples.  A frame too short for its header leaves
+ * frameRemaining at 0, so the caller simply moves on to the next. */
+static BOOL OpenFrame(StreamHandle *h, MveStreamState *state, uint8_t *out, uint32_t *samples)
 {
     const HostFileServices &host = Host();
     if (state->frameTail) {
         host.Seek(h, state->frameTail, HOST_SEEK_CUR);
         state->frameTail = 0;
     }
+    *samples = 0;
     const int32_t length = NextAudioBlock(h);
     if (length < 0) {
         state->frameRemaining = MVE_TRACK_EXHAUSTED;
-        return FRAME_NONE;
+        return FALSE;
     }
     const uint32_t startBytes = state->compressed ? state->blockAlign : 0;
     if ((uint32_t)length < MVE_FRAME_HEADER_SIZE + startBytes) {
-        /* Too short to hold even its header: nothing in it is audio. */
+        /* Too short for its header and start values: nothing in it is
+         * audio, and the bytes after it belong to the next opcode. */
         host.Seek(h, length, HOST_SEEK_CUR);
-        return FRAME_SKIPPED;
+        return TRUE;
     }
     host.Seek(h, MVE_FRAME_HEADER_SIZE, HOST_SEEK_CUR);
     state->frameRemaining = (uint32_t)length - MVE_FRAME_HEADER_SIZE;
-    *samples = 0;
     if (!state->compressed)
-        return FRAME_OPENED;
+        return TRUE;
 
     uint8_t start[4];
     if (HostReadFully(h, start, startBytes) != startBytes) {
         /* The file ends inside the frame's start values. */
         state->frameRemaining = MVE_TRACK_EXHAUSTED;
-        return FRAME_NONE;
+        return FALSE;
     }
     for (uint32_t c = 0; c < state->channels; ++c) {
         state->predictor[c] = (int16_t)MveU16(start + 2 * c);
@@ -112,7 +112,7 @@ static FrameOpening OpenFrame(StreamHandle *h, MveStreamState *state, uint8_t *o
         state->frameTail = (uint16_t)(state->frameRemaining & 1);
         state->frameRemaining -= state->frameTail;
     }
-    return FRAME_OPENED;
+    return TRUE;
 }
 
 uint32_t PLUGIN_CALL Read(StreamHandle *h, void *out, uint32_t byteCount, int32_t *marker)
@@ -142,9 +142,8 @@ uint32_t PLUGIN_CALL Read(StreamHandle *h, void *out, uint32_t byteCount, int32_
         if (state->frameRemaining == 0) {
             if (compressed && want < state->channels)
                 break; /* no room for the next frame's start values */
-            uint32_t samples = 0;
-            const FrameOpening opening = OpenFrame(h, state, dst + produced, &samples);
-            if (opening == FRAME_NONE)
+            uint32_t samples;
+            if (!OpenFrame(h, state, dst + produced, &samples))
                 break;
             produced += 2 * samples;
             want -= samples;
