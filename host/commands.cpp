@@ -51,14 +51,15 @@ bool Readable(const std::string &path)
     return f != nullptr;
 }
 
-bool EndsWithDll(const std::string &s)
+bool EndsWithSuffix(const std::string &s)
 {
-    if (s.size() < 4)
+    const size_t n = std::strlen(kPluginSuffix);
+    if (s.size() < n)
         return false;
-    std::string tail = s.substr(s.size() - 4);
+    std::string tail = s.substr(s.size() - n);
     for (char &c : tail)
         c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-    return tail == ".dll";
+    return tail == kPluginSuffix;
 }
 
 /* Play length of an answer from GetLength, as printed. */
@@ -571,9 +572,9 @@ std::string ResolvePluginPath(const std::string &plugin, const std::string &prog
 {
     if (plugin.find_first_of("/\\:") != std::string::npos)
         return plugin;
-    if (EndsWithDll(plugin) && Readable(plugin))
+    if (EndsWithSuffix(plugin) && Readable(plugin))
         return plugin;
-    return programFolder + plugin + (EndsWithDll(plugin) ? "" : ".dll");
+    return programFolder + plugin + (EndsWithSuffix(plugin) ? "" : kPluginSuffix);
 }
 
 int RunCommand(const CliOptions &options, PluginLoader &loader, HostDesktop &desktop)

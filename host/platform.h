@@ -10,7 +10,8 @@
 #include <memory>
 #include <string>
 
-/* One plug-in module: LoadLibrary/GetProcAddress/FreeLibrary on Windows. */
+/* One plug-in module: LoadLibrary/GetProcAddress/FreeLibrary on Windows,
+ * dlopen/dlsym/dlclose natively. */
 class PluginLoader {
 public:
     virtual ~PluginLoader() = default;
@@ -42,6 +43,9 @@ public:
 
 std::unique_ptr<PluginLoader> MakePluginLoader();
 std::unique_ptr<HostDesktop> MakeHostDesktop();
+
+/* The file name ending of a plug-in module: ".dll", natively ".so". */
+extern const char kPluginSuffix[];
 
 /* The folder plughost's program file is in, with a trailing separator. */
 std::string ProgramFolder();

@@ -283,6 +283,8 @@ private:
 std::unique_ptr<PluginLoader> MakePluginLoader() { return std::make_unique<Win32Loader>(); }
 std::unique_ptr<HostDesktop> MakeHostDesktop() { return std::make_unique<Win32Desktop>(); }
 
+const char kPluginSuffix[] = ".dll";
+
 std::string ProgramFolder()
 {
     char path[MAX_PATH * 2];
