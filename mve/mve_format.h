@@ -79,6 +79,13 @@ typedef struct MveStreamState {
     uint16_t frameTail;
 } MveStreamState;
 
+/* The sample width the sound track is delivered in: compressed audio always
+ * decodes to 16-bit samples, whatever width the flags state. */
+inline uint16_t MveDeliveredBits(const MveAudioFormat &format)
+{
+    return format.compressed ? 16 : format.bitsPerSample;
+}
+
 /* Checks the header and reads the audio format from the first audio
  * initialisation chunk.  Moves the stream position; format is written only
  * on success. */

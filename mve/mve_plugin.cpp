@@ -1,7 +1,8 @@
 /* velmora's descriptor, the record the host finds the plug-in through, and
- * the module-wide start-up. */
+ * the module-wide start-up (which also loads the walking setting). */
 #include "mve_entries.h"
 #include "mve_format.h"
+#include "mve_setting.h"
 
 #include "common/plugin_module.h"
 
@@ -23,17 +24,17 @@ AudioFilePlugin g_plugin = {
     1,
     kSignatures,
     nullptr, /* hostServices: the host's */
-    nullptr, /* Config */
-    nullptr, /* About */
+    Config,
+    About,
     Init,
-    nullptr, /* Shutdown */
-    nullptr, /* InfoBox */
+    Shutdown,
+    InfoBox,
     Open,
     Close,
     Read,
-    nullptr, /* ScanFile */
-    nullptr, /* Identify */
-    nullptr, /* GetLength */
+    ScanFile,
+    Identify,
+    GetLength,
     nullptr, /* reserved */
 };
 
@@ -41,6 +42,7 @@ void PLUGIN_CALL Init(void)
 {
     /* Nothing here runs per thread, so the loader need not call in. */
     DisableThreadLibraryCalls(static_cast<HMODULE>(g_plugin.hInstance));
+    LoadWalkingSetting();
 }
 
 extern "C" AudioFilePlugin *PLUGIN_CALL GetAudioFilePlugin(void) { return &g_plugin; }
