@@ -25,14 +25,24 @@ void Write(const fs::path &dir, int n, const Bytes &control, const Bytes &body)
     out.write(reinterpret_cast<const char *>(body.data()), std::streamsize(body.size()));
 }
 
-/* Host behaviour byte, failAfter, and six request sizes. */
-Bytes Control(uint8_t behaviour, uint8_t second, std::initializer_list<uint16_t> sizes)
+/* The 16 control bytes of the stream targets: host behaviour, container
+ * choice, failAfter, six request sizes. */
+Bytes Control(uint8_t behaviour, std::initializer_list<uint16_t> sizes)
 {
-    Bytes c = {behaviour, second, 0x40, 0x00};
+    Bytes c = {behaviour, 0, 0x40, 0x00};
     for (uint16_t s : sizes)
         mvemaker::PutU16(c, s);
-    while (c.size() < 16)
-        c.push_back(0);
+    c.resize(16, 0);
+    return c;
+}
+
+/* The shorter control blocks: velmora_length (4 bytes) and the
+ * recognisers (8 bytes, the last four a start offset). */
+Bytes ShortControl(size_t length, uint32_t startOffset = 0)
+{
+    Bytes c = {0, 0, 0x40, 0x00};
+    mvemaker::PutU32(c, startOffset);
+    c.resize(length);
     return c;
 }
 
@@ -78,15 +88,15 @@ int main(int argc, char **argv)
     const fs::path out = argv[1];
     int n = 0;
     for (const mvemaker::Movie &m : Movies()) {
-        Write(out / "velmora_stream", n, Control(0, 0, {4096, 4, 6, 1000, 0x8000 | 20000, 3}), m.file);
-        Write(out / "velmora_stream", n + 100, Control(0x01, 0, {7, 4, 4, 4, 4, 5}), m.file);
-        Write(out / "velmora_length", n, Control(0, 0, {}), m.file);
-        Write(out / "velmora_identify", n, Control(0, 0, {}), m.file);
+        Write(out / "velmora_stream", n, Control(0, {4096, 4, 6, 1000, 0x8000 | 20000, 3}), m.file);
+        Write(out / "velmora_stream", n + 100, Control(0x01, {7, 4, 4, 4, 4, 5}), m.file);
+        Write(out / "velmora_length", n, ShortControl(4), m.file);
+        Write(out / "velmora_identify", n, ShortControl(8), m.file);
         /* Scan: a movie at the start offset, another behind it. */
         Bytes twice = Bytes(5, 0x55);
         twice.insert(twice.end(), m.file.begin(), m.file.end());
         twice.insert(twice.end(), m.file.begin(), m.file.end());
-        Write(out / "velmora_scan", n, Control(0, 5, {}), twice);
+        Write(out / "velmora_scan", n, ShortControl(8, 5), twice);
         ++n;
     }
 
@@ -106,9 +116,9 @@ int main(int argc, char **argv)
         Bytes body(s.name, s.name + std::string(s.name).size() + 1);
         const Bytes data = s.adpcm ? blb::EncodeDwAdpcm(tune, s.shift) : blb::EncodeRawPcm(tune);
         body.insert(body.end(), data.begin(), data.end());
-        Write(out / "tasbrin_stream", n, Control(0, 0, {4096, 3, 2, 1, 0x8000 | 9000, 999}), body);
-        Write(out / "tasbrin_length", n, Control(0, 0, {}), body);
-        Write(out / "tasbrin_identify", n, Control(0, 0, {}), body);
+        Write(out / "tasbrin_stream", n, Control(0, {4096, 3, 2, 1, 0x8000 | 9000, 999}), body);
+        Write(out / "tasbrin_length", n, Control(0, {}), body);
+        Write(out / "tasbrin_identify", n, Control(0, {}), body);
         ++n;
     }
     return 0;
