@@ -7,7 +7,7 @@
 #
 # Each target's working corpus is build/fuzz/corpus/<target> (seeds, the
 # kept corpus fuzz/corpus/<target>, and whatever the run adds); crashes,
-# leaks and timeouts land in build/fuzz/findings/<target>.  Inputs worth
+# leaks and timeouts of the latest run land in build/fuzz/findings/<target>.  Inputs worth
 # keeping are copied into fuzz/corpus/<target> by hand (keep it small), and
 # the native test run replays them.  Exit status 1 when any target found
 # something.  FUZZ_BUILD_DIR overrides the build folder.
@@ -38,6 +38,7 @@ summary=()
 for t in "${targets[@]}"; do
     corpus="$build/corpus/$t"
     findings="$build/findings/$t"
+    rm -rf "$findings"  # a run's findings are those of this run
     mkdir -p "$corpus" "$findings"
     [ -d "$build/seeds/$t" ] && cp -n "$build/seeds/$t"/* "$corpus"/ 2>/dev/null
     [ -d "fuzz/corpus/$t" ] && cp -n "fuzz/corpus/$t"/* "$corpus"/ 2>/dev/null
