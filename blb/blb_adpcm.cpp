@@ -1,19 +1,34 @@
 #include "blb_adpcm.h"
 
+/* Samples leave as little-endian 16-bit values.  On a little-endian machine
+ * (every machine the plug-ins run on) that is one plain 16-bit store. */
+static inline void StoreSample(uint8_t *out, uint32_t sample)
+{
+    const uint16_t value = static_cast<uint16_t>(sample);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    __builtin_memcpy(out, &value, sizeof value);
+#else
+    out[0] = static_cast<uint8_t>(value);
+    out[1] = static_cast<uint8_t>(value >> 8);
+#endif
+}
+
 void DecodeDwAdpcm(const uint8_t *deltas, uint32_t n, int16_t *accumulator, uint32_t shift,
                    uint8_t *out)
 {
     /* Unsigned arithmetic throughout: the wrap-around and the wide shifts are
-     * the format's behaviour, not overflow. */
+     * the format's behaviour, not overflow.  The accumulator runs in 32 bits
+     * without being cut back to 16 after each delta: a sample is only the
+     * low 16 bits of the shifted value, and a left shift never brings higher
+     * bits down, so the 16-bit wrap-around comes out in the truncation.  That
+     * leaves a single addition per sample on the loop's dependency chain. */
     const uint32_t s = shift & 31u;
     uint32_t acc = static_cast<uint16_t>(*accumulator);
     for (uint32_t k = 0; k < n; ++k) {
-        const uint32_t delta = static_cast<uint32_t>(static_cast<int32_t>(static_cast<int8_t>(deltas[k])));
-        acc = (acc + delta) & 0xFFFFu;
-        const uint32_t sample = acc << s;
-        out[2 * k] = static_cast<uint8_t>(sample);
-        out[2 * k + 1] = static_cast<uint8_t>(sample >> 8);
+        acc += static_cast<uint32_t>(static_cast<int32_t>(static_cast<int8_t>(deltas[k])));
+        StoreSample(out + 2 * k, acc << s);
     }
-    /* Back to signed without relying on out-of-range conversions. */
+    /* Back to signed 16 bits without relying on out-of-range conversions. */
+    acc &= 0xFFFFu;
     *accumulator = static_cast<int16_t>(static_cast<int32_t>(acc) - static_cast<int32_t>((acc & 0x8000u) << 1));
 }
