@@ -1,8 +1,50 @@
 #include "file_host.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdarg>
 #include <cstring>
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+namespace {
+
+/* What a stream or container has read of its file ahead of the plug-in.
+ * Plug-ins ask for a few bytes at a time (4-byte chunk and opcode headers,
+ * one batch of audio) and skip about with seeks; going to the file for each
+ * of those costs a system call or two apiece, more than the decoding.  Reads
+ * are served from a window of the file, refilled where a read leaves it; a
+ * read of half the window or more goes straight into the plug-in's buffer,
+ * with no copy in between.  The window is the same size whatever the file's
+ * length. */
+constexpr size_t kReadAhead = 256 * 1024;
+
+struct ReadAhead {
+    std::vector<uint8_t> bytes; /* allocated on first use */
+    uint64_t start = 0;
+    size_t length = 0;
+};
+
+size_t ReadThrough(ReadAhead &ra, std::FILE *file, uint64_t offset, void *out, size_t n)
+{
+    if (n >= kReadAhead / 2)
+        return ReadFileAt(file, offset, out, n);
+    if (offset < ra.start || offset + n > ra.start + ra.length) {
+        if (ra.bytes.empty())
+            ra.bytes.resize(kReadAhead);
+        ra.start = offset;
+        ra.length = ReadFileAt(file, offset, ra.bytes.data(), kReadAhead);
+    }
+    const uint64_t end = ra.start + ra.length;
+    const size_t have = offset >= ra.start && offset < end ? static_cast<size_t>(end - offset) : 0;
+    const size_t m = std::min(n, have);
+    if (m)
+        std::memcpy(out, ra.bytes.data() + (offset - ra.start), m);
+    return m;
+}
+
+} // namespace
 
 /* A container reader's view of a file (or of an item's extent of one). */
 struct FileHost::Container {
@@ -13,6 +55,7 @@ struct FileHost::Container {
     uint64_t base = 0;
     uint32_t size = 0;
     uint32_t position = 0;
+    ReadAhead ahead;
     ~Container()
     {
         if (file)
@@ -36,6 +79,7 @@ struct FileHost::Stream {
     Item *item = nullptr;
     std::FILE *file = nullptr;
     uint32_t position = 0;
+    ReadAhead ahead;
     ~Stream()
     {
         if (file)
@@ -64,13 +108,13 @@ uint32_t Seeked(FileHost &host, const char *who, uint32_t position, int32_t offs
     return static_cast<uint32_t>(std::min<int64_t>(target, 0xFFFFFFFFLL));
 }
 
-uint32_t ReadExtent(FileHost &host, std::FILE *file, uint64_t base, uint32_t size, uint32_t &position,
-                    void *buffer, uint32_t count)
+uint32_t ReadExtent(FileHost &host, std::FILE *file, ReadAhead &ahead, uint64_t base, uint32_t size,
+                    uint32_t &position, void *buffer, uint32_t count)
 {
     uint32_t n = position < size ? std::min(count, size - position) : 0;
     n = host.Chunk(n);
     if (n)
-        n = static_cast<uint32_t>(ReadFileAt(file, base + position, buffer, n));
+        n = static_cast<uint32_t>(ReadThrough(ahead, file, base + position, buffer, n));
     position += n;
     return n;
 }
@@ -127,7 +171,7 @@ void PLUGIN_CALL SvcRead(StreamHandle *h, void *buffer, uint32_t count, uint32_t
         g_host->Fault("HostRead into a NULL buffer");
         return;
     }
-    *got = ReadExtent(*g_host, s->file, s->item->base, s->item->size, s->position, buffer, count);
+    *got = ReadExtent(*g_host, s->file, s->ahead, s->item->base, s->item->size, s->position, buffer, count);
     g_host->Trace("HostRead(%p, %p, %lu) -> got %lu, position %lu", (void *)h, buffer,
                   (unsigned long)count, (unsigned long)*got, (unsigned long)s->position);
 }
@@ -175,7 +219,7 @@ void PLUGIN_CALL CfRead(ContainerFile *cf, void *buffer, uint32_t count, uint32_
         g_host->Fault("ContainerRead into a NULL buffer");
         return;
     }
-    *got = ReadExtent(*g_host, c->file, c->base, c->size, c->position, buffer, count);
+    *got = ReadExtent(*g_host, c->file, c->ahead, c->base, c->size, c->position, buffer, count);
     g_host->Trace("ContainerRead(%p, %p, %lu) -> got %lu, position %lu", (void *)cf, buffer,
                   (unsigned long)count, (unsigned long)*got, (unsigned long)c->position);
 }
@@ -187,11 +231,22 @@ size_t ReadFileAt(std::FILE *file, uint64_t offset, void *buffer, size_t n)
 #ifdef _WIN32
     if (_fseeki64(file, static_cast<__int64>(offset), SEEK_SET) != 0)
         return 0;
-#else
-    if (fseeko(file, static_cast<off_t>(offset), SEEK_SET) != 0)
-        return 0;
-#endif
     return std::fread(buffer, 1, n, file);
+#else
+    /* pread: no seek and no stdio buffer in between (the file's stdio
+     * position is never used for reading). */
+    const int fd = fileno(file);
+    size_t done = 0;
+    while (done < n) {
+        const ssize_t got = pread(fd, static_cast<char *>(buffer) + done, n - done, static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        done += static_cast<size_t>(got);
+    }
+    return done;
+#endif
 }
 
 int64_t FileLength(std::FILE *file)

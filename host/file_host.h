@@ -2,8 +2,8 @@
  *
  * An item is an extent of a file (a base offset and a size), so one file can
  * hold several items, as a raw file with movies in it does.  Every stream has
- * its own file handle and reads straight from the file: memory stays the same
- * whatever the file's length.  The host checks what the plug-in hands back:
+ * its own file handle and a read-ahead window of fixed size: memory stays
+ * the same whatever the file's length.  The host checks what the plug-in hands back:
  * unknown handles, records the plug-in must not write, streams left open and
  * similar breaches are collected as faults. */
 #ifndef HOST_FILE_HOST_H
