@@ -24,6 +24,8 @@ void DecodeDwAdpcm(const uint8_t *deltas, uint32_t n, int16_t *accumulator, uint
      * leaves a single addition per sample on the loop's dependency chain. */
     const uint32_t s = shift & 31u;
     uint32_t acc = static_cast<uint16_t>(*accumulator);
+    /* Unrolled: the loop's own bookkeeping costs as much as a sample. */
+#pragma GCC unroll 4
     for (uint32_t k = 0; k < n; ++k) {
         acc += static_cast<uint32_t>(static_cast<int32_t>(static_cast<int8_t>(deltas[k])));
         StoreSample(out + 2 * k, acc << s);
