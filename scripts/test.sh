@@ -1,7 +1,8 @@
 #!/bin/bash
 # Runs every test: the native build (ASan + UBSan unit tests, fuzz-corpus
-# replays) and the Windows build (the real DLLs, plughost and the Windows
-# test programs under 32-bit Wine inside one Xvfb display).
+# replays), the Windows build (the real DLLs, plughost and the Windows
+# test programs under 32-bit Wine inside one Xvfb display), and each fuzz
+# target for FUZZ_SECONDS (default 30) seconds.
 # Installs missing packages first.  Exit status: 0 only if everything passed.
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -36,6 +37,11 @@ if cmake --preset windows >/dev/null && cmake --build --preset windows; then
 else
     summary+=("windows: BUILD FAILED"); status=1
 fi
+
+echo "=== fuzzing (clang, libFuzzer; ${FUZZ_SECONDS:-30}s per target, scripts/fuzz.sh) ==="
+scripts/fuzz.sh "${FUZZ_SECONDS:-30}" 2>&1 | tee build/fuzz.log
+[ "${PIPESTATUS[0]}" -eq 0 ] || status=1
+while IFS= read -r line; do summary+=("fuzz $line"); done < <(sed -n '/^=== fuzz summary/,$p' build/fuzz.log | tail -n +2)
 
 echo "=== summary ==="
 printf '%s\n' "${summary[@]}"
