@@ -267,6 +267,8 @@ FileHost::FileHost(const Settings &settings) : settings_(settings) { g_host = th
 FileHost::~FileHost()
 {
     streams_.clear();
+    lastHandle_ = nullptr;
+    lastStream_ = nullptr;
     items_.clear();
     containers_.clear();
     if (g_host == this)
@@ -307,6 +309,10 @@ FileHost::Item *FileHost::FindItem(ResourceItem *item)
 
 FileHost::Stream *FileHost::FindStream(StreamHandle *h, const char *service)
 {
+    /* A plug-in calls the services on one stream many times in a row:
+     * the last one found is checked first. */
+    if (h && h == lastHandle_)
+        return lastStream_;
     auto it = streams_.find(h);
     if (it == streams_.end()) {
         char text[96];
@@ -314,7 +320,9 @@ FileHost::Stream *FileHost::FindStream(StreamHandle *h, const char *service)
         Fault(text);
         return nullptr;
     }
-    return it->second.get();
+    lastHandle_ = h;
+    lastStream_ = it->second.get();
+    return lastStream_;
 }
 
 FileHost::Container *FileHost::FindContainer(ContainerFile *cf, const char *service)
@@ -431,4 +439,6 @@ void FileHost::CloseStream(StreamHandle *h)
         std::memcmp(s->visible.hostReserved, s->expected.hostReserved, sizeof s->visible.hostReserved))
         Fault("the plug-in wrote into a stream handle's host fields");
     streams_.erase(h);
+    lastHandle_ = nullptr;
+    lastStream_ = nullptr;
 }

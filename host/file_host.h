@@ -75,6 +75,8 @@ private:
     Settings settings_;
     std::map<ResourceItem *, std::unique_ptr<Item>> items_;
     std::map<StreamHandle *, std::unique_ptr<Stream>> streams_;
+    StreamHandle *lastHandle_ = nullptr; /* FindStream's last answer */
+    Stream *lastStream_ = nullptr;
     std::map<ContainerFile *, std::unique_ptr<Container>> containers_;
     std::vector<std::string> faults_;
 };
