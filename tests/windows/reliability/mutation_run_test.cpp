@@ -10,7 +10,7 @@
 #include "mutator.h"
 #include "reliability_fixture.h"
 
-#include "status_window.h"
+#include "dialog_recorder.h"
 
 #include <cstdio>
 #include <fstream>
@@ -186,6 +186,7 @@ protected:
 
 TEST_F(MutationRun, DamagedMoviesBreakNoRule)
 {
+    DialogRecorder windows; /* the walking windows: every one must go again */
     Watch watch;
     unsigned n = 0, failed = 0;
     DWORD slowest = 0;
@@ -207,10 +208,11 @@ TEST_F(MutationRun, DamagedMoviesBreakNoRule)
                 CloseHostStream(h);
         }
     }
-    std::printf("%u mutated movies run, slowest %lu ms: %u opened, %u timed by walking, %u identified, "
-                "%u scans found a movie\n",
-                n, static_cast<unsigned long>(slowest), reached.opened, reached.walked, reached.identified,
-                reached.scanned);
+    std::printf("%u mutated movies run, slowest %lu ms: %u opened, %u timed by walking (%zu walking windows), "
+                "%u identified, %u scans found a movie\n",
+                n, static_cast<unsigned long>(slowest), reached.opened, reached.walked, windows.dialogs().size(),
+                reached.identified, reached.scanned);
+    EXPECT_EQ(windows.alive(), 0u) << "a walking window outlived its walk";
     EXPECT_GT(reached.opened, n / 4) << "the damage should leave many movies playable, to reach deep";
     EXPECT_EQ(n, kMoviesPerSample * SampleMovies().size());
 }

@@ -4,6 +4,8 @@
 #include "mve_writer.h"
 #include "pcm.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <fstream>
 
@@ -108,6 +110,10 @@ bool GuardedBuffer::Untouched() const
 
 void Reliability::SetUp()
 {
+    /* As the player does before any plug-in walks a movie: the walking
+     * window's progress bar needs the class. */
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&controls);
     window = std::make_unique<HostWindow>();
     ASSERT_NE(window->hwnd(), nullptr);
     char dir[MAX_PATH] = "";
