@@ -93,6 +93,13 @@ for movie in dpcm pcm pcm8; do
         want_same "$work/$movie.pcm" "$work/$movie.expected"
     done
 done
+# Longer than the block plughost collects reads in before writing, with a
+# buffer size that is no multiple of anything: every byte in its place.
+"$bin/mve_maker" --channels 2 --ms 12000 --dpcm --fps 7 -o "$work/long.mve" --expect "$work/long.expected" >/dev/null
+call --buffer 1002 velmora play "$work/long.mve" -o "$work/long.pcm" --raw
+want_rc 0
+want_same "$work/long.pcm" "$work/long.expected"
+
 # A movie cut inside a frame: every whole frame, then what the file holds of
 # the cut one.
 "$bin/mve_maker" --channels 2 --ms 2000 --dpcm --truncate 3001 -o "$work/cut.mve" \
