@@ -1,8 +1,9 @@
 #!/bin/bash
 # Installs what a fresh Debian machine lacks for building and testing:
 # the mingw-w64 cross compiler, 32-bit Wine, Xvfb, GoogleTest's sources,
-# FFmpeg (the independent MVE decoder the cross-check compares against)
-# and clang (fuzzing).  Does nothing when everything is already there.
+# FFmpeg (the independent MVE decoder the cross-check compares against),
+# clang (fuzzing) and Google Benchmark (scripts/bench.sh).  Does nothing
+# when everything is already there.
 set -euo pipefail
 
 need=()
@@ -22,6 +23,7 @@ have_cmd ffmpeg || need+=(ffmpeg)
 [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(libgtest-dev)
 have_cmd clang++ || need+=(clang)
 have_pkg libclang-rt-14-dev || need+=(libclang-rt-14-dev)
+have_pkg libbenchmark-dev || need+=(libbenchmark-dev)
 
 if [ ${#need[@]} -eq 0 ]; then
     exit 0
