@@ -106,6 +106,7 @@ for movie in ('dpcm60.mve', 'pcm60.mve'):
 EOF
 
 say "peak memory of plughost play"
+: >memory.txt
 for name in dpcm6 dpcm60 pcm60; do
     /usr/bin/time -f "memory movie=$name.mve max_rss_kb=%M" "$nb/plughost" velmora play $name.mve -o /dev/null \
         2>>memory.txt >/dev/null
