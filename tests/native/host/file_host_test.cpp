@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -175,6 +177,59 @@ TEST_F(FileHostTest, BreachesByThePlugInAreCollected)
     s.Close(h); /* twice */
     EXPECT_EQ(host.faults().size(), 8u);
     EXPECT_EQ(host.openStreams(), 0u);
+}
+
+/* Reads are served from a read-ahead window: whatever mix of small and
+ * large reads, forward and backward seeks and window edges, two streams at
+ * once on an item that starts inside its file, every byte is the file's. */
+TEST(FileHostReadAhead, EveryReadDeliversTheFilesBytes)
+{
+    const std::string path = testing::TempDir() + "plughost_read_ahead_test.bin";
+    std::vector<uint8_t> file(700 * 1024 + 13);
+    uint32_t x = 1;
+    for (uint8_t &b : file)
+        b = static_cast<uint8_t>((x = x * 1103515245u + 12345u) >> 24);
+    std::FILE *f = std::fopen(path.c_str(), "wb");
+    ASSERT_TRUE(f);
+    ASSERT_EQ(std::fwrite(file.data(), 1, file.size(), f), file.size());
+    std::fclose(f);
+
+    const uint32_t base = 1000;
+    FileHost host({});
+    const HostFileServices &s = *host.services();
+    std::string error;
+    ResourceItem *item = host.AddItem(path, base, UINT32_MAX, "BLB", "n", "d", -1, error);
+    ASSERT_TRUE(item) << error;
+    StreamHandle *a = s.Open(item);
+    StreamHandle *b = s.Open(item);
+    ASSERT_TRUE(a && b);
+    const uint32_t size = static_cast<uint32_t>(file.size()) - base;
+    ASSERT_EQ(s.GetSize(a), size);
+
+    std::vector<uint8_t> buffer(300 * 1024);
+    uint32_t r = 7;
+    for (int i = 0; i < 2000; ++i) {
+        StreamHandle *h = (i & 1) ? a : b;
+        r = r * 1664525u + 1013904223u;
+        /* Mostly small reads, some of window size and more, some seeks. */
+        const uint32_t kind = r >> 28;
+        const uint32_t count = kind < 10 ? (r >> 8) % 5000 : kind < 14 ? (r >> 8) % (300 * 1024) : 4;
+        if (kind == 15)
+            s.Seek(h, static_cast<int32_t>((r >> 4) % (size + 100)), HOST_SEEK_SET);
+        else if (kind == 14)
+            s.Seek(h, -static_cast<int32_t>((r >> 8) % 70000), HOST_SEEK_CUR);
+        const uint32_t at = s.Tell(h);
+        uint32_t got = 0;
+        s.Read(h, buffer.data(), count, &got);
+        const uint32_t expected = at < size ? std::min(count, size - at) : 0;
+        ASSERT_EQ(got, expected) << "read " << i << " of " << count << " at " << at;
+        ASSERT_EQ(std::memcmp(buffer.data(), file.data() + base + at, got), 0) << "read " << i << " at " << at;
+        ASSERT_EQ(s.Tell(h), at + got);
+    }
+    s.Close(a);
+    s.Close(b);
+    EXPECT_TRUE(host.faults().empty());
+    std::remove(path.c_str());
 }
 
 } // namespace
