@@ -34,7 +34,7 @@ protected:
 TEST_F(VelmoraRegression, ScanFileLooksAtLargeStartOffsetsWhereTheyAre)
 {
     ContainerFile *cf = host.ContainerOf(host.AddItem(SmallMovie(), "raw", "RAW"));
-    for (uint32_t start : {0x80000000u, 0x93939393u, 0xFFFFFFF0u}) {
+    for (uint32_t start : {0x80000000u, 0x93939393u, 0xFFFFFFF0u, 0xFFFFFFFFu}) {
         uint32_t end = 7;
         EXPECT_EQ(g_plugin.ScanFile(nullptr, cf, 0, start, &end), nullptr) << std::hex << start;
         EXPECT_EQ(end, 7u);
