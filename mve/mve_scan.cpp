@@ -59,11 +59,13 @@ ResourceInfo *PLUGIN_CALL ScanFile(HWND statusWindow, ContainerFile *cf, uint32_
     Status(statusWindow, "Verifying MVE file...");
     uint8_t header[MVE_HEADER_SIZE];
     /* The container's seek takes a signed offset: 2 GiB and more is
-     * reached in two steps rather than passed as a negative one. */
-    const uint32_t firstStep = startOffset <= 0x7FFFFFFFu ? startOffset : 0x7FFFFFFFu;
-    c.Seek(cf, (int32_t)firstStep, HOST_SEEK_SET);
-    if (startOffset != firstStep)
-        c.Seek(cf, (int32_t)(startOffset - firstStep), HOST_SEEK_CUR);
+     * reached in steps that each fit, never passed as a negative one. */
+    uint32_t step = startOffset <= 0x7FFFFFFFu ? startOffset : 0x7FFFFFFFu;
+    c.Seek(cf, (int32_t)step, HOST_SEEK_SET);
+    for (uint32_t left = startOffset - step; left; left -= step) {
+        step = left <= 0x7FFFFFFFu ? left : 0x7FFFFFFFu;
+        c.Seek(cf, (int32_t)step, HOST_SEEK_CUR);
+    }
     if (ContainerReadFully(cf, header, MVE_HEADER_SIZE) != MVE_HEADER_SIZE || !IsMveHeader(header))
         return nullptr;
 
