@@ -80,6 +80,29 @@ TEST_F(Reliability, OpenFailsCleanlyAtEveryAllocation)
     EXPECT_EQ(runs, 6u);
 }
 
+TEST_F(Reliability, ARefusedOpenTouchesNothingAndAllocatesNothing)
+{
+    Bytes notMovie = SampleMovies()[0].file;
+    notMovie[24] ^= 1;
+    const unsigned long before = hook->Allocations();
+    struct Case {
+        AudioFilePlugin *p;
+        StreamHandle *h;
+    } cases[] = {{&V(), MovieStream(notMovie)}, {&T(), SoundStream(SampleSounds()[0].resource, "music.09")}};
+    for (const Case &c : cases) {
+        uint32_t rate = 1;
+        uint16_t channels = 1, bits = 1;
+        SetLastError(0);
+        EXPECT_FALSE(c.p->Open(c.h, &rate, &channels, &bits));
+        EXPECT_EQ(GetLastError(), PLUGIN_ERR_FORMAT);
+        EXPECT_EQ(rate, 1u);
+        EXPECT_EQ(channels, 1u);
+        EXPECT_EQ(bits, 1u);
+        EXPECT_EQ(c.h->decoderState, nullptr);
+    }
+    EXPECT_EQ(hook->Allocations(), before);
+}
+
 TEST_F(Reliability, IdentifyAndScanFileGiveNullAtEveryAllocation)
 {
     StatusWindow status;
