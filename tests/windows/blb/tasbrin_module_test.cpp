@@ -13,23 +13,6 @@
 
 namespace {
 
-const char *Str(uint32_t word) { return reinterpret_cast<const char *>(static_cast<uintptr_t>(word)); }
-
-bool InsideModule(HMODULE module, uint32_t address)
-{
-    const BYTE *base = reinterpret_cast<const BYTE *>(module);
-    const IMAGE_NT_HEADERS32 *nt = reinterpret_cast<const IMAGE_NT_HEADERS32 *>(
-        base + reinterpret_cast<const IMAGE_DOS_HEADER *>(base)->e_lfanew);
-    const uintptr_t start = reinterpret_cast<uintptr_t>(base);
-    return address >= start && address < start + nt->OptionalHeader.SizeOfImage;
-}
-
-std::string Lower(std::string s)
-{
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
-    return s;
-}
-
 TEST(TasbrinModule, ExportsTheDecoratedEntryReturningOneDescriptor)
 {
     MemoryHost host;
@@ -69,12 +52,12 @@ TEST(TasbrinModule, DescriptorReadByPosition)
 
     ASSERT_TRUE(InsideModule(m, w[0x14 / 4]) && InsideModule(m, w[0x18 / 4]) &&
                 InsideModule(m, w[0x1C / 4]) && InsideModule(m, w[0x20 / 4]));
-    EXPECT_STREQ(Str(w[0x14 / 4]), TASBRIN_NAME);
-    EXPECT_STREQ(Str(w[0x18 / 4]), "v1.00");
+    EXPECT_STREQ(StringAtWord(w[0x14 / 4]), TASBRIN_NAME);
+    EXPECT_STREQ(StringAtWord(w[0x18 / 4]), "v1.00");
     static const char kFilter[] = "BLB SFX/Music Audio Files (*.07;*.08)\0*.07;*.08\0"; /* + final NUL */
-    EXPECT_EQ(std::memcmp(Str(w[0x1C / 4]), kFilter, sizeof kFilter), 0)
+    EXPECT_EQ(std::memcmp(StringAtWord(w[0x1C / 4]), kFilter, sizeof kFilter), 0)
         << "filter: description, NUL, pattern, NUL, NUL";
-    EXPECT_STREQ(Str(w[0x20 / 4]), "TIRLEN");
+    EXPECT_STREQ(StringAtWord(w[0x20 / 4]), "TIRLEN");
 
     EXPECT_EQ(w[0x24 / 4], 0u) << "signatureCount";
     EXPECT_EQ(w[0x28 / 4], 0u) << "signatures";
@@ -119,7 +102,7 @@ TEST(TasbrinModule, ImportsOnlyKernel32AndUser32)
     std::set<std::string> dlls;
     std::string listing;
     for (const PeImport &imp : imports) {
-        dlls.insert(Lower(imp.dll));
+        dlls.insert(LowerCase(imp.dll));
         listing += imp.dll + ":";
         for (const std::string &f : imp.functions)
             listing += " " + f;

@@ -1,5 +1,8 @@
 #include "pe_image.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace {
 const IMAGE_NT_HEADERS32 *NtHeaders(HMODULE module)
 {
@@ -83,4 +86,19 @@ bool ReadImports(HMODULE module, std::vector<PeImport> &imports)
         imports.push_back(imp);
     }
     return true;
+}
+
+bool InsideModule(HMODULE module, uint32_t address)
+{
+    const BYTE *base = reinterpret_cast<const BYTE *>(module);
+    const IMAGE_NT_HEADERS32 *nt = reinterpret_cast<const IMAGE_NT_HEADERS32 *>(
+        base + reinterpret_cast<const IMAGE_DOS_HEADER *>(base)->e_lfanew);
+    const uintptr_t start = reinterpret_cast<uintptr_t>(base);
+    return address >= start && address < start + nt->OptionalHeader.SizeOfImage;
+}
+
+std::string LowerCase(std::string s)
+{
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
+    return s;
 }

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -22,5 +23,12 @@ struct PeImport {
 /* False (with the tables left empty) when the image is not a 32-bit PE. */
 bool ReadExports(HMODULE module, std::vector<PeExport> &exports);
 bool ReadImports(HMODULE module, std::vector<PeImport> &imports);
+
+/* Whether a 32-bit address (a descriptor word, say) points into the image. */
+bool InsideModule(HMODULE module, uint32_t address);
+/* The string a 32-bit descriptor word points at. */
+inline const char *StringAtWord(uint32_t word) { return reinterpret_cast<const char *>(static_cast<uintptr_t>(word)); }
+/* Module names compare without regard to case. */
+std::string LowerCase(std::string s);
 
 #endif

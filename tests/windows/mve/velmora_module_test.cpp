@@ -13,23 +13,6 @@
 
 namespace {
 
-const char *Str(uint32_t word) { return reinterpret_cast<const char *>(static_cast<uintptr_t>(word)); }
-
-bool InsideModule(HMODULE module, uint32_t address)
-{
-    const BYTE *base = reinterpret_cast<const BYTE *>(module);
-    const IMAGE_NT_HEADERS32 *nt = reinterpret_cast<const IMAGE_NT_HEADERS32 *>(
-        base + reinterpret_cast<const IMAGE_DOS_HEADER *>(base)->e_lfanew);
-    const uintptr_t start = reinterpret_cast<uintptr_t>(base);
-    return address >= start && address < start + nt->OptionalHeader.SizeOfImage;
-}
-
-std::string Lower(std::string s)
-{
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
-    return s;
-}
-
 TEST_F(Velmora, ExportsTheDecoratedEntryReturningOneDescriptor)
 {
     std::vector<PeExport> exports;
@@ -54,17 +37,17 @@ TEST_F(Velmora, DescriptorReadByPosition)
     EXPECT_EQ(w[0x2C / 4], 0u);
     ASSERT_TRUE(InsideModule(m, w[0x14 / 4]) && InsideModule(m, w[0x18 / 4]) && InsideModule(m, w[0x1C / 4]) &&
                 InsideModule(m, w[0x20 / 4]) && InsideModule(m, w[0x28 / 4]));
-    EXPECT_STREQ(Str(w[0x14 / 4]), VELMORA_NAME);
-    EXPECT_STREQ(Str(w[0x18 / 4]), "v0.90");
+    EXPECT_STREQ(StringAtWord(w[0x14 / 4]), VELMORA_NAME);
+    EXPECT_STREQ(StringAtWord(w[0x18 / 4]), "v0.90");
     static const char kFilter[] = "Interplay Video Files (*.MVE)\0*.mve\0"; /* + final NUL */
-    EXPECT_EQ(std::memcmp(Str(w[0x1C / 4]), kFilter, sizeof kFilter), 0);
-    EXPECT_STREQ(Str(w[0x20 / 4]), "MVE");
+    EXPECT_EQ(std::memcmp(StringAtWord(w[0x1C / 4]), kFilter, sizeof kFilter), 0);
+    EXPECT_STREQ(StringAtWord(w[0x20 / 4]), "MVE");
 
     EXPECT_EQ(w[0x24 / 4], 1u) << "signatureCount";
     const uint32_t *signature = reinterpret_cast<const uint32_t *>(static_cast<uintptr_t>(w[0x28 / 4]));
     EXPECT_EQ(signature[0], 20u);
     ASSERT_TRUE(InsideModule(m, signature[1]));
-    EXPECT_EQ(std::memcmp(Str(signature[1]), "Interplay MVE File\x1A\0", 20), 0);
+    EXPECT_EQ(std::memcmp(StringAtWord(signature[1]), "Interplay MVE File\x1A\0", 20), 0);
 
     /* Every entry point from Config to GetLength is velmora's own. */
     for (unsigned offset = 0x30; offset <= 0x58; offset += 4)
@@ -87,7 +70,7 @@ TEST_F(Velmora, ImportsOnlyKernel32AndUser32)
         for (const std::string &f : imp.functions)
             listing += " " + f;
         listing += "\n";
-        EXPECT_TRUE(Lower(imp.dll) == "kernel32.dll" || Lower(imp.dll) == "user32.dll") << listing;
+        EXPECT_TRUE(LowerCase(imp.dll) == "kernel32.dll" || LowerCase(imp.dll) == "user32.dll") << listing;
     }
     EXPECT_FALSE(imports.empty());
 }
