@@ -142,6 +142,8 @@ int MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type)
 
 /* --- INI files: the subset of the profile API the plug-ins use ------------ */
 
+} /* extern "C" */
+
 namespace {
 std::string Trim(const std::string &s)
 {
@@ -185,6 +187,8 @@ bool IsKey(const std::string &line, const char *key, std::string *value)
     return true;
 }
 } // namespace
+
+extern "C" {
 
 DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR fallback, LPSTR out, DWORD size,
                                LPCSTR file)
