@@ -14,7 +14,10 @@ class FileHostTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        path_ = testing::TempDir() + "plughost_file_host_test.bin";
+        /* ctest runs each test as its own process, several at once: every
+         * test needs a file of its own. */
+        path_ = testing::TempDir() + "plughost_file_host_" +
+                testing::UnitTest::GetInstance()->current_test_info()->name() + ".bin";
         std::FILE *f = std::fopen(path_.c_str(), "wb");
         ASSERT_TRUE(f);
         for (int i = 0; i < 100; ++i)

@@ -44,7 +44,8 @@ TEST(WavWriter, HeaderDescribesTheFormat)
 
 TEST(WavWriter, FinishFixesTheSizesAndPadsOddData)
 {
-    const std::string path = testing::TempDir() + "plughost_wav_test.wav";
+    const std::string path = testing::TempDir() + "plughost_wav_" +
+                             testing::UnitTest::GetInstance()->current_test_info()->name() + ".wav";
     WavFileWriter w;
     ASSERT_TRUE(w.Open(path, false, 11025, 1, 8));
     const uint8_t a[] = {1, 2, 3}, b[] = {4, 5};
