@@ -8,26 +8,9 @@
 set -u
 src=$1
 bin=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
+plughost=("$bin/plughost")
+. "$src/tests/support/plughost_checks.sh"
 
-call() {
-    out=$("$bin/plughost" "$@" 2>"$work/stderr")
-    rc=$?
-    err=$(cat "$work/stderr")
-    last="plughost $*"
-}
-fail() {
-    echo "FAIL: $last: $1"
-    echo "  stdout: ${out//$'\n'/$'\n'  stdout: }"
-    echo "  stderr: ${err//$'\n'/$'\n'  stderr: }"
-    failures=$((failures + 1))
-}
-want_rc() { [ "$rc" = "$1" ] || fail "exit $rc, wanted $1"; }
-want_line() { grep -qxF -- "$1" <<<"$out" || fail "no line '$1'"; }
-want_text() { grep -qF -- "$1" <<<"$out$err" || fail "no text '$1'"; }
-want_same() { cmp -s "$1" "$2" || fail "$1 differs from $2"; }
 offers() { "$bin/plughost" "$1" info 2>/dev/null | grep -qxF "  $2: present"; }
 
 # --- both plug-ins load by bare name and by path ---------------------------
@@ -176,8 +159,4 @@ want_rc 1; want_line "about: result -1"
 call --dialog ok tasbrin about
 want_rc 1; want_text "no dialog can be shown here"
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures check(s) failed"
-    exit 1
-fi
-echo "all native plughost checks passed"
+finish "native plughost"

@@ -6,27 +6,8 @@
 set -u
 src=$1
 bin=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-
-# call ARGS... : runs plughost; sets out, err, rc.
-call() {
-    out=$("$src/scripts/wine-run.sh" "$bin/plughost.exe" "$@" 2>"$work/stderr")
-    rc=$?
-    err=$(cat "$work/stderr")
-    last="plughost $*"
-}
-fail() {
-    echo "FAIL: $last: $1"
-    echo "  stdout: ${out//$'\n'/$'\n'  stdout: }"
-    echo "  stderr: ${err//$'\n'/$'\n'  stderr: }"
-    failures=$((failures + 1))
-}
-want_rc() { [ "$rc" = "$1" ] || fail "exit $rc, wanted $1"; }
-want_line() { grep -qxF -- "$1" <<<"$out" || fail "no line '$1'"; }
-want_text() { grep -qF -- "$1" <<<"$out$err" || fail "no text '$1'"; }
-want_same() { cmp -s "$1" "$2" || fail "$1 differs from $2"; }
+plughost=("$src/scripts/wine-run.sh" "$bin/plughost.exe")
+. "$src/tests/support/plughost_checks.sh"
 
 py() { python3 -c "$@"; }
 
@@ -159,8 +140,4 @@ want_rc 1; want_text "(no text 2 in the plug-in's string table) (error 0x2000000
 call "$bin/fakeplug.dll" about
 want_rc 1; want_line "Fake Test Decoder does not offer about"
 
-if [ "$failures" != 0 ]; then
-    echo "$failures check(s) failed"
-    exit 1
-fi
-echo "all plughost checks passed"
+finish "plughost under Wine"

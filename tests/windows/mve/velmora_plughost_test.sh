@@ -8,26 +8,9 @@
 set -u
 src=$1
 bin=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
+plughost=("$src/scripts/wine-run.sh" "$bin/plughost.exe")
+. "$src/tests/support/plughost_checks.sh"
 
-call() {
-    out=$("$src/scripts/wine-run.sh" "$bin/plughost.exe" "$@" 2>"$work/stderr")
-    rc=$?
-    err=$(cat "$work/stderr")
-    last="plughost $*"
-}
-fail() {
-    echo "FAIL: $last: $1"
-    echo "  stdout: ${out//$'\n'/$'\n'  stdout: }"
-    echo "  stderr: ${err//$'\n'/$'\n'  stderr: }"
-    failures=$((failures + 1))
-}
-want_rc() { [ "$rc" = "$1" ] || fail "exit $rc, wanted $1"; }
-want_line() { grep -qxF -- "$1" <<<"$out" || fail "no line '$1'"; }
-want_text() { grep -qF -- "$1" <<<"$out$err" || fail "no text '$1'"; }
-no_text() { ! grep -qF -- "$1" <<<"$out$err" || fail "unexpected text '$1'"; }
 want_ini() { tr -d '\r' <"$work/plughost.ini" | grep -qx "NoWalk=$1" || { last="INI file"; out=$(cat "$work/plughost.ini" 2>&1); err=; fail "NoWalk is not $1"; }; }
 ini=$(echo "Z:$work/plughost.ini" | tr / '\\')
 
@@ -111,8 +94,4 @@ cmp -s "$work/out/disc-1.mve" "$work/intro.mve" || fail "disc-1.mve is not the f
 cmp -s "$work/out/disc-2.mve" "$work/talk.mve" || fail "disc-2.mve is not the second movie"
 no_text "plug-in fault"
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures failure(s)"
-    exit 1
-fi
-echo "velmora through plughost: all checks passed"
+finish "velmora through plughost"
