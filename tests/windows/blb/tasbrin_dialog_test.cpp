@@ -129,22 +129,12 @@ protected:
     void ExpectWarning(ResourceItem *item, const char *text)
     {
         const HWND owner = window->hwnd();
-        std::string seenText;
-        HICON icon = nullptr;
-        std::vector<int> buttons;
-        ModalDriver driver(owner, TASBRIN_NAME);
-        driver.Then([&](HWND box) {
-            seenText = MessageBoxText(box);
-            icon = MessageBoxIcon(box);
-            buttons = MessageBoxButtons(box);
-            SendCommand(box, IDOK);
-        });
-        driver.Run([&] { P().InfoBox(item, owner); });
-        ASSERT_TRUE(driver.found()) << "no message box captioned \"" TASBRIN_NAME "\"";
-        EXPECT_EQ(seenText, text);
-        EXPECT_EQ(icon, LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_WARNING))) << "the warning icon";
-        EXPECT_EQ(buttons, std::vector<int>{IDOK});
-        EXPECT_FALSE(driver.forcedClose()) << "a dialog followed the warning: " << driver.unexpectedWindow();
+        const MessageBoxSeen box = CatchMessageBox(owner, TASBRIN_NAME, [&] { P().InfoBox(item, owner); });
+        ASSERT_TRUE(box.found) << "no message box captioned \"" TASBRIN_NAME "\"";
+        EXPECT_EQ(box.text, text);
+        EXPECT_EQ(box.icon, LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_WARNING))) << "the warning icon";
+        EXPECT_EQ(box.buttons, std::vector<int>{IDOK});
+        EXPECT_FALSE(box.followed) << "a dialog followed the warning: " << box.followedBy;
         EXPECT_EQ(host.openStreams(), 0u);
     }
 };

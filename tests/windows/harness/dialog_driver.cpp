@@ -213,3 +213,20 @@ std::vector<int> MessageBoxButtons(HWND box)
             ids.push_back(GetDlgCtrlID(child));
     return ids;
 }
+
+MessageBoxSeen CatchMessageBox(HWND owner, const char *caption, const std::function<void()> &call)
+{
+    MessageBoxSeen seen;
+    ModalDriver driver(owner, caption);
+    driver.Then([&](HWND box) {
+        seen.text = MessageBoxText(box);
+        seen.icon = MessageBoxIcon(box);
+        seen.buttons = MessageBoxButtons(box);
+        SendCommand(box, IDOK);
+    });
+    driver.Run(call);
+    seen.found = driver.found();
+    seen.followed = driver.forcedClose();
+    seen.followedBy = driver.unexpectedWindow();
+    return seen;
+}

@@ -103,4 +103,17 @@ HICON MessageBoxIcon(HWND box);
 /* The IDs of its push buttons. */
 std::vector<int> MessageBoxButtons(HWND box);
 
+/* What a message box owned by owner and captioned caption showed while call
+ * ran; it is answered with OK.  found is false when none appeared;
+ * followedBy names any other window that had to be ended after it. */
+struct MessageBoxSeen {
+    bool found = false;
+    std::string text;
+    HICON icon = nullptr;
+    std::vector<int> buttons;
+    bool followed = false;
+    std::string followedBy;
+};
+MessageBoxSeen CatchMessageBox(HWND owner, const char *caption, const std::function<void()> &call);
+
 #endif
