@@ -1,17 +1,6 @@
 #include "blb_adpcm.h"
 
-/* Samples leave as little-endian 16-bit values.  On a little-endian machine
- * (every machine the plug-ins run on) that is one plain 16-bit store. */
-static inline void StoreSample(uint8_t *out, uint32_t sample)
-{
-    const uint16_t value = static_cast<uint16_t>(sample);
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    __builtin_memcpy(out, &value, sizeof value);
-#else
-    out[0] = static_cast<uint8_t>(value);
-    out[1] = static_cast<uint8_t>(value >> 8);
-#endif
-}
+#include "common/pcm_store.h"
 
 void DecodeDwAdpcm(const uint8_t *deltas, uint32_t n, int16_t *accumulator, uint32_t shift,
                    uint8_t *out)
@@ -28,7 +17,7 @@ void DecodeDwAdpcm(const uint8_t *deltas, uint32_t n, int16_t *accumulator, uint
 #pragma GCC unroll 4
     for (uint32_t k = 0; k < n; ++k) {
         acc += static_cast<uint32_t>(static_cast<int32_t>(static_cast<int8_t>(deltas[k])));
-        StoreSample(out + 2 * k, acc << s);
+        StoreLe16(out + 2 * k, static_cast<uint16_t>(acc << s));
     }
     /* Back to signed 16 bits without relying on out-of-range conversions. */
     acc &= 0xFFFFu;

@@ -1,5 +1,7 @@
 #include "mve_dpcm.h"
 
+#include "common/pcm_store.h"
+
 const int16_t MVE_DELTA_TABLE[256] = {
     0,      1,      2,      3,      4,      5,      6,      7,      8,      9,      10,     11,     12,     13,     14,     15,
     16,     17,     18,     19,     20,     21,     22,     23,     24,     25,     26,     27,     28,     29,     30,     31,
@@ -26,20 +28,6 @@ static inline uint16_t Step(uint16_t sample, uint8_t code)
     return (uint16_t)(sample + (uint16_t)MVE_DELTA_TABLE[code]);
 }
 
-/* Samples leave as little-endian 16-bit values.  On a little-endian machine
- * (every machine the plug-ins run on) that is one plain 16-bit store; spelt
- * as two byte stores, the compiler merges a stereo pair into one word with
- * shifts and masks that cost more than the decoding itself. */
-static inline void Store(uint8_t *out, uint16_t sample)
-{
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    __builtin_memcpy(out, &sample, sizeof sample);
-#else
-    out[0] = (uint8_t)sample;
-    out[1] = (uint8_t)(sample >> 8);
-#endif
-}
-
 void DecodeMveDpcmMono(const uint8_t *in, uint32_t n, int16_t *predictor, uint8_t *out)
 {
     uint16_t sample = (uint16_t)*predictor;
@@ -47,7 +35,7 @@ void DecodeMveDpcmMono(const uint8_t *in, uint32_t n, int16_t *predictor, uint8_
 #pragma GCC unroll 4
     for (uint32_t i = 0; i < n; ++i) {
         sample = Step(sample, in[i]);
-        Store(out + 2 * i, sample);
+        StoreLe16(out + 2 * i, sample);
     }
     *predictor = (int16_t)sample;
 }
@@ -59,7 +47,7 @@ unsigned DecodeMveDpcmStereo(const uint8_t *in, uint32_t n, int16_t predictor[2]
     uint16_t right = (uint16_t)predictor[1];
     if (channel && n) { /* finish the pair an earlier batch began */
         right = Step(right, *in++);
-        Store(out, right);
+        StoreLe16(out, right);
         out += 2;
         --n;
         channel = 0;
@@ -69,12 +57,12 @@ unsigned DecodeMveDpcmStereo(const uint8_t *in, uint32_t n, int16_t predictor[2]
     for (uint32_t i = 0; i < pairs; ++i) {
         left = Step(left, in[2 * i]);
         right = Step(right, in[2 * i + 1]);
-        Store(out + 4 * i, left);
-        Store(out + 4 * i + 2, right);
+        StoreLe16(out + 4 * i, left);
+        StoreLe16(out + 4 * i + 2, right);
     }
     if (n & 1) { /* a pair left open for the next batch */
         left = Step(left, in[n - 1]);
-        Store(out + 4 * pairs, left);
+        StoreLe16(out + 4 * pairs, left);
         channel = 1;
     }
     predictor[0] = (int16_t)left;
