@@ -172,6 +172,8 @@ void PLUGIN_CALL SvcRead(StreamHandle *h, void *buffer, uint32_t count, uint32_t
         return;
     }
     *got = ReadExtent(*g_host, s->file, s->ahead, s->item->base, s->item->size, s->position, buffer, count);
+    if (ReadObserver *o = g_host->observer())
+        o->Reading(s->position, s->item->size);
     g_host->Trace("HostRead(%p, %p, %lu) -> got %lu, position %lu", (void *)h, buffer,
                   (unsigned long)count, (unsigned long)*got, (unsigned long)s->position);
 }
@@ -220,6 +222,8 @@ void PLUGIN_CALL CfRead(ContainerFile *cf, void *buffer, uint32_t count, uint32_
         return;
     }
     *got = ReadExtent(*g_host, c->file, c->ahead, c->base, c->size, c->position, buffer, count);
+    if (ReadObserver *o = g_host->observer())
+        o->Reading(c->position, c->size);
     g_host->Trace("ContainerRead(%p, %p, %lu) -> got %lu, position %lu", (void *)cf, buffer,
                   (unsigned long)count, (unsigned long)*got, (unsigned long)c->position);
 }
@@ -292,6 +296,7 @@ void FileHost::Trace(const char *format, ...)
 void FileHost::Fault(const std::string &what)
 {
     std::fprintf(stderr, "plughost: plug-in fault: %s\n", what.c_str());
+    ++faultCount_;
     if (faults_.size() < 100)
         faults_.push_back(what);
 }
@@ -427,6 +432,15 @@ void FileHost::CheckItems()
             item.original = item.record; /* reported once */
         }
     }
+}
+
+void FileHost::ReleaseItems()
+{
+    if (!streams_.empty())
+        return;
+    CheckItems();
+    items_.clear();
+    containers_.clear();
 }
 
 void FileHost::CloseStream(StreamHandle *h)

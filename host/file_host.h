@@ -18,6 +18,14 @@
 #include <string>
 #include <vector>
 
+/* Told of every read a plug-in makes through the stream and container
+ * services: where the reading stands in its extent, for a progress line. */
+class ReadObserver {
+public:
+    virtual ~ReadObserver() = default;
+    virtual void Reading(uint64_t position, uint64_t size) = 0;
+};
+
 class FileHost {
 public:
     struct Settings {
@@ -52,12 +60,21 @@ public:
 
     uint32_t openStreams() const { return static_cast<uint32_t>(streams_.size()); }
 
+    /* Forgets every item and container, closing their files, so a batch of
+     * many items keeps few files open; only when no stream is open (a
+     * stream points into its item). */
+    void ReleaseItems();
+
+    void SetObserver(ReadObserver *observer) { observer_ = observer; }
+    ReadObserver *observer() const { return observer_; }
+
     /* Records a fault for every item whose record the plug-in has written
      * into (items are the player's, read-only to plug-ins). */
     void CheckItems();
 
     /* Interface breaches seen so far (also printed as they happen). */
     const std::vector<std::string> &faults() const { return faults_; }
+    size_t faultCount() const { return faultCount_; } /* all of them, also past the list's cap */
     void Fault(const std::string &what);
 
     struct Container;
@@ -79,6 +96,8 @@ private:
     Stream *lastStream_ = nullptr;
     std::map<ContainerFile *, std::unique_ptr<Container>> containers_;
     std::vector<std::string> faults_;
+    size_t faultCount_ = 0;
+    ReadObserver *observer_ = nullptr;
 };
 
 /* Reads n bytes at a 64-bit offset of an open file; returns the bytes read. */
