@@ -5,22 +5,28 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
-enum class Command { None, Info, Play, Length, Identify, About, InfoBox, Config, Scan };
+enum class Command { None, Info, Play, Probe, Length, Identify, About, InfoBox, Config, Scan };
 
 struct CliOptions {
     bool help = false;
-    std::string plugin;           /* path or bare name */
+    bool version = false;
+    std::string plugin;              /* path or bare name */
     Command command = Command::None;
-    std::string commandName;      /* as typed, for messages */
-    std::string item;             /* ITEM of play/length/identify/infobox, FILE of scan */
+    std::string commandName;         /* as typed, for messages */
+    std::vector<std::string> items;  /* ITEMs of play/probe/length/identify/infobox, FILE of scan */
 
-    std::string output;           /* play -o */
-    bool raw = false;             /* play --raw */
-    std::string extractDir;       /* scan --extract */
+    std::string output;              /* play -o; "-" is standard output */
+    std::string outputDir;           /* play -d */
+    bool overwrite = false;          /* -y: -d may replace existing files */
+    bool raw = false;                /* play --raw */
+    std::string extractDir;          /* scan --extract */
+    bool quiet = false;              /* -q: no progress line */
 
-    std::string ini;              /* empty: plughost.ini beside the program */
+    std::string ini;                 /* empty: plughost.ini beside the program */
+    std::vector<std::pair<std::string, std::string>> settings; /* --set KEY=VALUE, in order */
     std::string container = "BLB";
     bool dataGiven = false;
     std::string data;
@@ -29,15 +35,17 @@ struct CliOptions {
     int32_t cachedLength = -1;
 
     uint32_t bufferSize = 4608;
-    uint32_t readChunk = 0;       /* 0: HostRead delivers all it can */
+    uint32_t readChunk = 0;          /* 0: HostRead delivers all it can */
     bool trace = false;
     bool verbose = false;
-    std::string dialogSteps;      /* --dialog */
+    std::string dialogSteps;         /* --dialog */
+
+    bool ToStdout() const { return output == "-"; }
 };
 
 struct ParseResult {
     bool ok = false;
-    std::string error;            /* set when !ok */
+    std::string error;               /* set when !ok */
     CliOptions options;
 };
 
@@ -50,9 +58,12 @@ const char *UsageText();
 /* The last component of a path written with '/' or '\\'. */
 std::string BaseName(const std::string &path);
 
-/* The item's name and data string: given with --name / --data, else ITEM's
- * file name. */
-std::string ItemName(const CliOptions &o);
-std::string ItemDataString(const CliOptions &o);
+/* A path's file name without its last extension ("dir/a.b.mve" -> "a.b"). */
+std::string Stem(const std::string &path);
+
+/* An item's name and data string: given with --name / --data, else the
+ * item's file name. */
+std::string ItemName(const CliOptions &o, const std::string &item);
+std::string ItemDataString(const CliOptions &o, const std::string &item);
 
 #endif

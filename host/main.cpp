@@ -21,12 +21,16 @@ int main(int argc, char **argv)
 #endif
     const ParseResult parsed = ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.ok) {
-        std::fprintf(stderr, "plughost: %s\n(plughost --help lists the commands and options)\n",
+        std::fprintf(stderr, "plughost: %s (plughost --help lists the commands and options)\n",
                      parsed.error.c_str());
         return kExitUsage;
     }
     if (parsed.options.help) {
         std::fputs(UsageText(), stdout);
+        return kExitOk;
+    }
+    if (parsed.options.version) {
+        std::printf("plughost %s\n", PLUGHOST_VERSION);
         return kExitOk;
     }
     std::unique_ptr<HostDesktop> desktop = MakeHostDesktop();

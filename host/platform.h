@@ -47,6 +47,11 @@ std::unique_ptr<HostDesktop> MakeHostDesktop();
 /* The file name ending of a plug-in module: ".dll", natively ".so". */
 extern const char kPluginSuffix[];
 
+/* A new empty file in the system's folder for temporary files, its name
+ * ending in suffix where the system lets it choose; "" with error set when
+ * none can be made. */
+std::string MakeTempFile(const std::string &suffix, std::string &error);
+
 /* The folder plughost's program file is in, with a trailing separator. */
 std::string ProgramFolder();
 

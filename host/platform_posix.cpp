@@ -9,6 +9,8 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -100,4 +102,17 @@ std::string ProgramFolder()
     const std::string p(path, static_cast<size_t>(n));
     const size_t cut = p.rfind('/');
     return cut == std::string::npos ? std::string() : p.substr(0, cut + 1);
+}
+
+std::string MakeTempFile(const std::string &suffix, std::string &error)
+{
+    const char *dir = std::getenv("TMPDIR");
+    std::string name = std::string(dir && *dir ? dir : "/tmp") + "/plughost-XXXXXX" + suffix;
+    const int fd = mkstemps(&name[0], static_cast<int>(suffix.size()));
+    if (fd < 0) {
+        error = "cannot make a temporary file in " + name.substr(0, name.rfind('/')) + ": " + std::strerror(errno);
+        return std::string();
+    }
+    close(fd);
+    return name;
 }

@@ -293,3 +293,14 @@ std::string ProgramFolder()
     const size_t cut = p.find_last_of("\\/");
     return cut == std::string::npos ? std::string() : p.substr(0, cut + 1);
 }
+
+std::string MakeTempFile(const std::string &, std::string &error)
+{
+    char dir[MAX_PATH + 1], name[MAX_PATH + 1];
+    const DWORD n = GetTempPathA(sizeof dir, dir);
+    if (n == 0 || n > sizeof dir || !GetTempFileNameA(dir, "plh", 0, name)) {
+        error = "cannot make a temporary file (error " + std::to_string(GetLastError()) + ")";
+        return std::string();
+    }
+    return name;
+}

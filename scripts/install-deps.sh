@@ -2,8 +2,8 @@
 # Installs what a fresh Debian machine lacks for building and testing:
 # the mingw-w64 cross compiler, 32-bit Wine, Xvfb, GoogleTest's sources,
 # FFmpeg (the independent MVE decoder the cross-check compares against),
-# clang (fuzzing) and Google Benchmark (scripts/bench.sh).  Does nothing
-# when everything is already there.
+# clang (fuzzing), Google Benchmark (scripts/bench.sh) and CLI11 (plughost's
+# command line).  Does nothing when everything is already there.
 set -euo pipefail
 
 need=()
@@ -24,6 +24,7 @@ have_cmd ffmpeg || need+=(ffmpeg)
 have_cmd clang++ || need+=(clang)
 have_pkg libclang-rt-14-dev || need+=(libclang-rt-14-dev)
 have_pkg libbenchmark-dev || need+=(libbenchmark-dev)
+[ -f /usr/include/CLI/CLI.hpp ] || need+=(libcli11-dev)
 
 if [ ${#need[@]} -eq 0 ]; then
     exit 0

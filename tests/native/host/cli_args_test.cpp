@@ -14,7 +14,8 @@ TEST(CliArgs, OptionsStandAnywhereAndItemDefaultsComeFromTheFileName)
     const CliOptions &o = r.options;
     EXPECT_EQ(o.plugin, "tasbrin");
     EXPECT_EQ(o.command, Command::Play);
-    EXPECT_EQ(o.item, "dir/sub\\music-4.08");
+    ASSERT_EQ(o.items.size(), 1u);
+    EXPECT_EQ(o.items[0], "dir/sub\\music-4.08");
     EXPECT_EQ(o.output, "out.wav");
     EXPECT_TRUE(o.raw && o.trace);
     EXPECT_EQ(o.ini, "a.ini");
@@ -22,14 +23,14 @@ TEST(CliArgs, OptionsStandAnywhereAndItemDefaultsComeFromTheFileName)
     EXPECT_EQ(o.readChunk, 3u);
     EXPECT_EQ(o.container, "BLB");
     EXPECT_EQ(o.cachedLength, -1);
-    EXPECT_EQ(ItemName(o), "music-4.08");
-    EXPECT_EQ(ItemDataString(o), "music-4.08");
+    EXPECT_EQ(ItemName(o, o.items[0]), "music-4.08");
+    EXPECT_EQ(ItemDataString(o, o.items[0]), "music-4.08");
 
     const ParseResult given = Parse({"velmora", "length", "m.mve", "--data", "d.07", "--name", "N",
                                      "--container", "RAW", "--cached-length", "-5"});
     ASSERT_TRUE(given.ok) << given.error;
-    EXPECT_EQ(ItemName(given.options), "N");
-    EXPECT_EQ(ItemDataString(given.options), "d.07");
+    EXPECT_EQ(ItemName(given.options, "m.mve"), "N");
+    EXPECT_EQ(ItemDataString(given.options, "m.mve"), "d.07");
     EXPECT_EQ(given.options.container, "RAW");
     EXPECT_EQ(given.options.cachedLength, -5);
 }
@@ -76,6 +77,42 @@ TEST(CliArgs, BadValuesAreRefusedWithAReason)
     }
     EXPECT_TRUE(Parse({"p", "length", "i", "--data", std::string(255, 'd')}).ok);
     EXPECT_TRUE(Parse({"p", "about", "--dialog", "dump,esc,wait,1008,ok,cancel,close"}).ok);
+}
+
+TEST(CliArgs, BatchesPipesAndSettingsGoTogetherOnlyWhereTheyMakeSense)
+{
+    const ParseResult batch = Parse({"-qy", "velmora", "play", "a.mve", "-d", "out", "b.mve", "--set",
+                                     "NoWalk=off", "--set", "Odd=a=b", "--", "-c.mve"});
+    ASSERT_TRUE(batch.ok) << batch.error;
+    EXPECT_EQ(batch.options.items, (std::vector<std::string>{"a.mve", "b.mve", "-c.mve"}));
+    EXPECT_TRUE(batch.options.quiet && batch.options.overwrite);
+    EXPECT_EQ(batch.options.outputDir, "out");
+    ASSERT_EQ(batch.options.settings.size(), 2u);
+    EXPECT_EQ(batch.options.settings[1], (std::pair<std::string, std::string>{"Odd", "a=b"}));
+    EXPECT_TRUE(Parse({"p", "play", "a", "-o", "-"}).options.ToStdout());
+    EXPECT_TRUE(Parse({"p", "probe", "a", "b", "c"}).ok);
+    EXPECT_TRUE(Parse({"--version"}).options.version);
+
+    for (const auto &args : std::vector<std::vector<std::string>>{
+             {"p", "play", "a", "b", "-o", "-"},       /* one stream, several items */
+             {"p", "play", "a", "b", "-o", "x.wav"},
+             {"p", "play", "a", "-o", "x.wav", "-d", "dir"},
+             {"p", "play", "a", "-o", "x.wav", "-y"},  /* -y is for -d */
+             {"p", "length", "a", "-d", "dir"},
+             {"p", "play", "a", "b", "-d", "dir", "--name", "n"},
+             {"p", "infobox", "a", "b"},
+             {"p", "scan", "a", "b"},
+             {"p", "info", "--set", "NoWalk"},
+             {"p", "info", "--set", "=on"},
+             {"p", "info", "--set", "[S]=on"},
+             {"p", "info", "--set"},
+             {"p", "play", "a", "-o"},
+         }) {
+        const ParseResult r = Parse(args);
+        EXPECT_FALSE(r.ok) << args.back();
+        EXPECT_FALSE(r.error.empty());
+        EXPECT_EQ(r.error.find('\n'), std::string::npos) << r.error;
+    }
 }
 
 } // namespace

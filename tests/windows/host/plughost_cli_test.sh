@@ -131,6 +131,7 @@ call "$bin/fakeplug.dll" play "$work/movies.fake" -o "$work/f.wav" --data overru
 want_rc 1; want_text "wrote past the 8 bytes"
 call "$bin/fakeplug.dll" play "$work/movies.fake" -o "$work/f.wav" --data toomuch
 want_rc 1; want_text "Read returned 4610 bytes for a buffer of 4608"
+[ ! -e "$work/f.wav" ] || fail "the WAV file of a failed play was left behind"
 call "$bin/fakeplug.dll" length "$work/movies.fake" --data leak
 want_rc 1; want_text "1 stream(s) opened with HostOpen were never closed"
 call "$bin/fakeplug.dll" length "$work/movies.fake" --data scribble

@@ -36,6 +36,12 @@ want_ini on # a missing key is written back as the default at Shutdown
 # --- walking off by default; switched on in the dialog --------------------
 call --ini "$ini" velmora length "$work/intro.mve"
 want_rc 0; want_line "length: unknown (-1)"
+# A setting for one run: measured, and the INI file keeps what it said.
+call --ini "$ini" velmora length "$work/intro.mve" --set NoWalk=off
+want_rc 0; want_text "length: 2000 ms"
+want_ini on
+call --ini "$ini" velmora length "$work/intro.mve"
+want_text "its settings may forbid measuring: change them with 'plughost velmora config'"
 call --ini "$ini" --dialog dump,1010,ok velmora config
 want_rc 0
 want_text 'dialog "KORVAT Plug-In Configuration" at '
@@ -52,6 +58,17 @@ call --ini "$ini" --dialog 1008,ok velmora config
 want_rc 0; want_line "config: result 1"
 want_ini on
 printf '[ORV KORVAT Audio File Decoder]\r\nNoWalk=Off\r\n' >"$work/plughost.ini"
+
+# --- a batch with a refused item, and a WAV through a pipe --------------------
+call --ini "$ini" velmora play "$work/intro.mve" "$work/junk.mve" "$work/talk.mve" -d "$work/batch"
+want_rc 1
+want_text "refused $work/junk.mve: This file is not a valid MVE video file with soundtrack. (error 0x20000001)"
+want_line "2 converted, 1 refused"
+[ ! -e "$work/batch/junk.wav" ] || fail "the refused movie left a file"
+call --ini "$ini" velmora play "$work/talk.mve" -o "$work/talk.wav"
+"${plughost[@]}" --ini "$ini" velmora play "$work/talk.mve" -o - 2>/dev/null | tail -c +45 >"$work/talk.piped"
+cmp -s "$work/talk.piped" <(tail -c +45 "$work/talk.wav") || { last="play -o - | ..."; fail "the piped sound differs"; }
+want_same "$work/batch/talk.wav" "$work/talk.wav"
 
 # --- identification ---------------------------------------------------------
 call --ini "$ini" velmora identify "$work/talk.mve"
