@@ -26,7 +26,7 @@ set(WIN32_STANDIN_EXPORTS
   DialogBoxParamA CreateDialogParamA EndDialog DestroyWindow SetDlgItemTextA
   SendDlgItemMessageA SendMessageA CheckDlgButton IsDlgButtonChecked GetWindow
   GetWindowRect SetWindowPos SystemParametersInfoA SetWindowTextA GetFocus
-  SetFocus UpdateWindow RedrawWindow PeekMessageA MessageBoxA
+  SetFocus UpdateWindow RedrawWindow PeekMessageA MessageBoxA LoadStringA
   GetPrivateProfileStringA WritePrivateProfileStringA)
 
 if(NOT WIN32)
