@@ -3,10 +3,9 @@
  * dlopen handle, so the table is looked up in that module alone.  The buffer
  * contract is Windows': at most n-1 characters and a NUL, the number copied
  * as the result, 0 (and an empty buffer) for a string that is not there, -1
- * for n == 0.  Windows hands out a pointer to the resource in that last case
- * (a wide-character extension); an ANSI caller has nothing to gain from it,
- * so the buffer is left alone.  A negative n or a NULL buffer gets 0 instead
- * of a write through them. */
+ * and the buffer untouched for n == 0 (what the Windows build gets under
+ * Wine).  A negative n or a NULL buffer, which Windows would write through,
+ * get 0 and no write. */
 #include "string_table.h"
 #include "../winapi.h"
 

@@ -25,7 +25,6 @@
 #include <map>
 #include <sstream>
 #include <string>
-#include <vector>
 
 namespace {
 
