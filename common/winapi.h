@@ -140,6 +140,7 @@ BOOL UpdateWindow(HWND window);
 BOOL RedrawWindow(HWND window, const RECT *update, void *region, UINT flags);
 BOOL PeekMessageA(MSG *msg, HWND window, UINT first, UINT last, UINT remove);
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+int LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int size);
 
 /* --- INI files ---------------------------------------------------------- */
 DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR fallback, LPSTR out,

@@ -2,9 +2,9 @@
 # plughost_native_cli_test.sh SOURCE_DIR BIN_DIR — the Linux plughost with the
 # native plug-in libraries: both descriptors found through dlopen, BLB sounds
 # and movies played byte for byte against what their makers say they hold,
-# refusals reported with the plug-in's error code, lengths (velmora's walk
-# without a window), identification, scanning, and the window commands
-# failing as they do where no window can be created.
+# refusals reported with the plug-in's error code and text, lengths
+# (velmora's walk without a window), identification, scanning, and the window
+# commands failing as they do where no window can be created.
 set -u
 src=$1
 bin=$2
@@ -57,9 +57,11 @@ want_rc 0; want_line "length: 3000 ms (0:03)"
 call tasbrin identify "$work/tune-3.07"
 want_rc 0; want_line "start: 0"; want_line "size: 66150"
 
-# Refusals carry the plug-in's error code (there is no string table here).
+# Refusals carry the plug-in's error code and its text from the plug-in's
+# string table, word for word as the DLL's.
 call tasbrin play "$work/tune.08" -o "$work/x.wav" --data "tune.09"
-want_rc 1; want_text "(error 0x20000001)"
+want_rc 1
+want_line "ORV TIRLEN Audio File Decoder refused $work/tune.08: This file is not a valid TIRLEN audio file. (error 0x20000001)"
 call --container RAW tasbrin identify "$work/tune.08"
 want_rc 1; want_text "does not recognise"
 
@@ -97,7 +99,8 @@ want_line "time: 4000 ms"
 call velmora play "$work/pcm8.mve" -o "$work/pcm8.wav"
 want_line "format: 11025 Hz, 1 channel(s), 8-bit"
 call velmora play "$work/tune.08" -o "$work/x.wav"
-want_rc 1; want_text "(error 0x20000001)"
+want_rc 1
+want_line "ORV KORVAT Audio File Decoder refused $work/tune.08: This file is not a valid MVE video file with soundtrack. (error 0x20000001)"
 
 # The walk: without a window it runs all the same once the INI allows it.
 # The expected length adds every frame's milliseconds, each rounded on its
