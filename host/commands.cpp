@@ -87,15 +87,10 @@ int Session::Length(const std::string &path)
 
 int Session::Identify(const std::string &path)
 {
-    ResourceItem *item = NewItem(path, 0, UINT32_MAX, o_.container, ItemName(o_, path));
-    if (!item)
+    StreamHandle *h = OpenItemStream(path);
+    if (!h)
         return kExitNoFile;
-    StreamHandle *h = host_.OpenStream(item);
-    if (!h) {
-        std::fprintf(stderr, "plughost: cannot open a stream on %s\n", path.c_str());
-        return kExitNoFile;
-    }
-    ResourceInfo *info = d_->Identify(h, 0, item->dataString);
+    ResourceInfo *info = d_->Identify(h, 0, h->item->dataString);
     int result = kExitOk;
     if (info) {
         if (o_.items.size() > 1)

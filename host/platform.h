@@ -33,8 +33,6 @@ public:
     /* A window of plughost's that hands the status messages to sink. */
     virtual HWND OpenStatusWindow(StatusSink sink) = 0;
     virtual void CloseStatusWindow(HWND window) = 0;
-    /* String id of a module's string table; false when it has none. */
-    virtual bool LoadModuleString(HINSTANCE module, unsigned id, std::string &text) = 0;
     /* Dialog steps (--dialog) for the next call that shows dialogs; Finish
      * tells whether every step was carried out and no dialog was left open. */
     virtual void StartDialogSteps(const std::string &steps) = 0;

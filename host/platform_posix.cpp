@@ -70,17 +70,6 @@ public:
     HWND MainWindow() override { return nullptr; }
     HWND OpenStatusWindow(StatusSink) override { return nullptr; }
     void CloseStatusWindow(HWND) override {}
-    /* A native plug-in carries its resource script's string table, which
-     * the stand-in's LoadStringA reads as Windows reads the DLL's. */
-    bool LoadModuleString(HINSTANCE module, unsigned id, std::string &text) override
-    {
-        char buffer[1024];
-        const int n = LoadStringA(module, id, buffer, sizeof buffer);
-        if (n <= 0)
-            return false;
-        text.assign(buffer, n);
-        return true;
-    }
     void StartDialogSteps(const std::string &steps) override { pending_ = !steps.empty(); }
     bool FinishDialogSteps(std::string &problem) override
     {

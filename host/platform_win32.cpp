@@ -242,16 +242,6 @@ public:
         sink_ = nullptr;
     }
 
-    bool LoadModuleString(HINSTANCE module, unsigned id, std::string &text) override
-    {
-        char buffer[1024];
-        const int n = LoadStringA(module, id, buffer, sizeof buffer);
-        if (n <= 0)
-            return false;
-        text.assign(buffer, n);
-        return true;
-    }
-
     void StartDialogSteps(const std::string &steps) override
     {
         g_driver = DialogDriver();

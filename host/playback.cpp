@@ -43,21 +43,20 @@ std::string DurationMs(const Decoded &d)
 
 int Session::Decode(const std::string &path, SoundSink &sink, Decoded &d)
 {
-    ResourceItem *item = NewItem(path, 0, UINT32_MAX, o_.container, ItemName(o_, path));
-    if (!item)
+    StreamHandle *h = OpenItemStream(path);
+    if (!h)
         return kExitNoFile;
-    StreamHandle *h = host_.OpenStream(item);
-    if (!h) {
-        std::fprintf(stderr, "plughost: cannot open a stream on %s\n", path.c_str());
-        return kExitNoFile;
-    }
 
     SetLastError(0);
     if (!d_->Open(h, &d.rate, &d.channels, &d.bits)) {
         const DWORD code = GetLastError();
-        std::string text;
-        if (!desktop_.LoadModuleString(d_->hInstance, PLUGIN_STRING_ID(code), text))
-            text = "(no text " + std::to_string(PLUGIN_STRING_ID(code)) + " in the plug-in's string table)";
+        /* The plug-in's own words for the code, as the player shows them:
+         * natively too, where the stand-in reads the module's string table. */
+        char buffer[1024];
+        const int n = LoadStringA(d_->hInstance, PLUGIN_STRING_ID(code), buffer, sizeof buffer);
+        const std::string text = n > 0 ? std::string(buffer, static_cast<size_t>(n))
+                                       : "(no text " + std::to_string(PLUGIN_STRING_ID(code)) +
+                                             " in the plug-in's string table)";
         Say("%s refused %s: %s (error 0x%08lX)\n", Name().c_str(), path.c_str(), text.c_str(), (unsigned long)code);
         d.refused = true;
         ++refused_;

@@ -255,6 +255,17 @@ ResourceItem *Session::NewItem(const std::string &path, uint64_t base, uint32_t 
     return item;
 }
 
+StreamHandle *Session::OpenItemStream(const std::string &path)
+{
+    ResourceItem *item = NewItem(path, 0, UINT32_MAX, o_.container, ItemName(o_, path));
+    if (!item)
+        return nullptr;
+    StreamHandle *h = host_.OpenStream(item);
+    if (!h)
+        std::fprintf(stderr, "plughost: cannot open a stream on %s\n", path.c_str());
+    return h;
+}
+
 std::string Session::LengthLine(int32_t ms)
 {
     if (ms < 0) {

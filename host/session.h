@@ -62,6 +62,10 @@ private:
     int Scan();
     bool Extract(const std::string &path, uint64_t start, uint32_t size);
 
+    /* An item over the whole file and a stream the host opened on it, as
+     * the player has before it calls Open or Identify; NULL when the file
+     * cannot be had (said on stderr). */
+    StreamHandle *OpenItemStream(const std::string &path);
     ResourceItem *NewItem(const std::string &path, uint64_t base, uint32_t size, const std::string &container,
                           const std::string &name);
     bool Offers(const void *slot, const char *command);
