@@ -51,10 +51,26 @@ std::string PluginText(const char *s, size_t limit)
 
 bool Readable(const std::string &path)
 {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec))
+        return false; /* opens on some systems, but holds no bytes to read */
     std::FILE *f = std::fopen(path.c_str(), "rb");
     if (f)
         std::fclose(f);
     return f != nullptr;
+}
+
+bool ItemReadable(const std::string &path)
+{
+    if (Readable(path))
+        return true;
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec))
+        std::fprintf(stderr, "plughost: %s is a folder: name the files in it (%s/*.mve, say)\n", path.c_str(),
+                     path.c_str());
+    else
+        std::fprintf(stderr, "plughost: cannot read %s\n", path.c_str());
+    return false;
 }
 
 Session::Session(const CliOptions &o, PluginLoader &loader, HostDesktop &desktop)
@@ -133,10 +149,8 @@ int Session::Run()
     }
     /* One item is checked before the plug-in is loaded; in a batch each
      * missing item fails alone. */
-    if (o_.items.size() == 1 && !Readable(o_.items[0])) {
-        std::fprintf(stderr, "plughost: cannot read %s\n", o_.items[0].c_str());
+    if (o_.items.size() == 1 && !ItemReadable(o_.items[0]))
         return kExitNoFile;
-    }
     if (!o_.outputDir.empty() && !PrepareOutputDir(o_.outputDir))
         return kExitNoFile;
     ini_ = o_.ini.empty() ? folder + "plughost.ini" : o_.ini;
@@ -210,8 +224,7 @@ int Session::EachItem(const std::function<int(const std::string &item)> &one)
         const std::string &item = o_.items[i];
         const size_t faults = host_.faultCount();
         int r;
-        if (!Readable(item)) {
-            std::fprintf(stderr, "plughost: cannot read %s\n", item.c_str());
+        if (!ItemReadable(item)) {
             r = kExitNoFile;
         } else {
             progress_.Begin(i, n, item);

@@ -103,5 +103,7 @@ private:
 std::string PluginText(const char *s, size_t limit = 1024);
 
 bool Readable(const std::string &path);
+/* Readable, or false after saying on stderr why an item cannot be read. */
+bool ItemReadable(const std::string &path);
 
 #endif

@@ -95,6 +95,8 @@ want_rc 2; want_text "-o and -d do not go together"
 call velmora play a.mve --frobnicate
 want_rc 2; want_text "unknown option --frobnicate"
 [ "$(wc -l <<<"$err")" = 1 ] || fail "a usage error takes more than one line"
+call velmora probe "$work"
+want_rc 3; want_text "is a folder: name the files in it"
 touch file
 call velmora play a.mve -d file/sub
 want_rc 3; want_text "cannot make the output folder file/sub"
