@@ -22,6 +22,8 @@ call tasbrin play "$work/none.07"
 want_rc 2; want_text "play needs -o"
 call --help
 want_rc 0; want_text "Usage: plughost [options] PLUGIN COMMAND"
+call --version
+want_rc 0; want_line "plughost 1.0.0"
 call tasbrin length "$work/none.07"
 want_rc 3
 call nosuchplugin info

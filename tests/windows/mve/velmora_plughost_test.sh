@@ -69,6 +69,9 @@ call --ini "$ini" velmora play "$work/talk.mve" -o "$work/talk.wav"
 "${plughost[@]}" --ini "$ini" velmora play "$work/talk.mve" -o - 2>/dev/null | tail -c +45 >"$work/talk.piped"
 cmp -s "$work/talk.piped" <(tail -c +45 "$work/talk.wav") || { last="play -o - | ..."; fail "the piped sound differs"; }
 want_same "$work/batch/talk.wav" "$work/talk.wav"
+call --ini "$ini" velmora probe "$work/intro.mve" "$work/talk.mve"
+want_rc 0
+want_line "$work/talk.mve: format: 22050 Hz, 2 channel(s), 8-bit; decoded: 1000 ms, 44100 bytes; length: 1000 ms (0:01)"
 
 # --- identification ---------------------------------------------------------
 call --ini "$ini" velmora identify "$work/talk.mve"
