@@ -136,6 +136,10 @@ want_text 'dialog "KORVAT File Info Box"'
 want_text 'dialog "TIRLEN File Info Box"'
 want_text 'dialog "KORVAT Plug-In Configuration"'
 want_line '  control 1004 Edit "0:01"'
+if grep -qxF '$ plughost --version' <<<"$out"; then
+    version=$(basename "$zip" -win32.zip)
+    want_line "plughost ${version#orlimbo-velmora-tasbrin-}"
+fi
 want_text "does not recognise"
 # walking off again after the dialog: the last length is unknown
 [ "$(grep '^length: ' <<<"$out" | tail -n1)" = "length: unknown (-1)" ] || fail "walking is not off after the dialog"
