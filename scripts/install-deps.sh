@@ -2,8 +2,10 @@
 # Installs what a fresh Debian machine lacks for building and testing:
 # the mingw-w64 cross compiler, 32-bit Wine, Xvfb, GoogleTest's sources,
 # FFmpeg (the independent MVE decoder the cross-check compares against),
-# clang (fuzzing), Google Benchmark (scripts/bench.sh) and CLI11 (plughost's
-# command line).  Does nothing when everything is already there.
+# clang (fuzzing), Google Benchmark (scripts/bench.sh), CLI11 (plughost's
+# command line), and for the packages (scripts/release.sh) unzip/zipinfo and
+# fakeroot (entries owned by root when cpack does not run as root).  Does
+# nothing when everything is already there.
 set -euo pipefail
 
 need=()
@@ -25,6 +27,9 @@ have_cmd clang++ || need+=(clang)
 have_pkg libclang-rt-14-dev || need+=(libclang-rt-14-dev)
 have_pkg libbenchmark-dev || need+=(libbenchmark-dev)
 [ -f /usr/include/CLI/CLI.hpp ] || need+=(libcli11-dev)
+have_cmd zipinfo || need+=(unzip)
+have_cmd fakeroot || need+=(fakeroot)
+have_cmd git || need+=(git)
 
 if [ ${#need[@]} -eq 0 ]; then
     exit 0

@@ -1,7 +1,9 @@
 #!/bin/bash
 # with-wine-display.sh COMMAND...  — runs COMMAND with one private Xvfb display
 # and the project's Wine prefix ready (created on first use, ~10 s), then
-# stops that prefix's wineserver and the display again.
+# stops that prefix's wineserver and the display again.  WINEPREFIX chooses
+# another project-owned prefix; WINE_WINDOWS_VERSION makes Wine report
+# another Windows there (see below).
 #
 # Windows and dialogs need an X display; a wineserver remembers the display it
 # started with, so the prefix's server is killed before and after the run.
@@ -45,6 +47,14 @@ if [ ! -f "$WINEPREFIX/.project-prefix-ready" ]; then
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wineserver -w
     touch "$WINEPREFIX/.project-prefix-ready"
+fi
+# WINE_WINDOWS_VERSION (win98, winxp, win10, ...): the Windows version Wine
+# reports in this prefix; set once and remembered beside the prefix.
+if [ -n "${WINE_WINDOWS_VERSION:-}" ] &&
+    [ "$(cat "$WINEPREFIX/.project-windows-version" 2>/dev/null)" != "$WINE_WINDOWS_VERSION" ]; then
+    wine reg add 'HKCU\Software\Wine' /v Version /d "$WINE_WINDOWS_VERSION" /f >/dev/null 2>&1
+    wineserver -w
+    echo "$WINE_WINDOWS_VERSION" >"$WINEPREFIX/.project-windows-version"
 fi
 
 "$@"
