@@ -44,7 +44,8 @@ if [ "${1:-}" = --one-version ]; then
         wine_run "$pkg/plughost.exe" "$@" >out.txt 2>err.txt
         echo "exit $?"
         tr -d '\r' <out.txt
-        [ -s err.txt ] && { echo "stderr:"; tr -d '\r' <err.txt; }
+        # Messages may name the INI file, which lies in each version's folder.
+        [ -s err.txt ] && { echo "stderr:"; tr -d '\r' <err.txt | sed "s|${ini//\\/\\\\}|INI|g"; }
         rm -f out.txt err.txt
     }
     {
