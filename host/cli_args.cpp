@@ -103,8 +103,8 @@ std::string Conflicts(const CliOptions &o)
         return "-o belongs to play";
     if (!o.outputDir.empty() && !play)
         return "-d belongs to play";
-    if (o.overwrite && o.outputDir.empty())
-        return "-y belongs to play -d (-o replaces its file anyway)";
+    if (o.overwrite && o.outputDir.empty() && o.extractDir.empty())
+        return "-y belongs to play -d and scan --extract (-o replaces its file anyway)";
     if (o.raw && !play)
         return "--raw belongs to play";
     if (!o.extractDir.empty() && o.command != Command::Scan)
@@ -128,6 +128,8 @@ std::string Conflicts(const CliOptions &o)
 }
 
 } // namespace
+
+std::string CheckOptions(const CliOptions &o) { return Conflicts(o); }
 
 std::string BaseName(const std::string &path)
 {

@@ -52,6 +52,10 @@ struct ParseResult {
 /* args excludes the program name. */
 ParseResult ParseArguments(const std::vector<std::string> &args);
 
+/* "" when the options go together, else why they do not (a parsed line
+ * is checked already; this is for items that were expanded since). */
+std::string CheckOptions(const CliOptions &o);
+
 /* The complete --help text. */
 const char *UsageText();
 

@@ -1,12 +1,12 @@
 #include "file_host.h"
 
+#include "report.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdarg>
 #include <cstring>
-#ifndef _WIN32
-#include <unistd.h>
-#endif
+#include <vector>
 
 namespace {
 
@@ -52,6 +52,7 @@ struct FileHost::Container {
     ContainerPlugin plugin;
     std::string shortName;
     std::FILE *file = nullptr;
+    uint64_t fileSize = 0;
     uint64_t base = 0;
     uint32_t size = 0;
     uint32_t position = 0;
@@ -230,42 +231,6 @@ void PLUGIN_CALL CfRead(ContainerFile *cf, void *buffer, uint32_t count, uint32_
 
 } // namespace
 
-size_t ReadFileAt(std::FILE *file, uint64_t offset, void *buffer, size_t n)
-{
-#ifdef _WIN32
-    if (_fseeki64(file, static_cast<__int64>(offset), SEEK_SET) != 0)
-        return 0;
-    return std::fread(buffer, 1, n, file);
-#else
-    /* pread: no seek and no stdio buffer in between (the file's stdio
-     * position is never used for reading). */
-    const int fd = fileno(file);
-    size_t done = 0;
-    while (done < n) {
-        const ssize_t got = pread(fd, static_cast<char *>(buffer) + done, n - done, static_cast<off_t>(offset + done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            break;
-        done += static_cast<size_t>(got);
-    }
-    return done;
-#endif
-}
-
-int64_t FileLength(std::FILE *file)
-{
-#ifdef _WIN32
-    if (_fseeki64(file, 0, SEEK_END) != 0)
-        return -1;
-    return _ftelli64(file);
-#else
-    if (fseeko(file, 0, SEEK_END) != 0)
-        return -1;
-    return ftello(file);
-#endif
-}
-
 FileHost::FileHost(const Settings &settings) : settings_(settings) { g_host = this; }
 
 FileHost::~FileHost()
@@ -287,15 +252,15 @@ void FileHost::Trace(const char *format, ...)
         return;
     va_list args;
     va_start(args, format);
-    std::fputs("trace: ", stderr);
-    std::vfprintf(stderr, format, args);
-    std::fputc('\n', stderr);
+    char text[1024];
+    std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
+    report::ToStderr(std::string("trace: ") + text + "\n");
 }
 
 void FileHost::Fault(const std::string &what)
 {
-    std::fprintf(stderr, "plughost: plug-in fault: %s\n", what.c_str());
+    report::Error("plug-in fault: %s", what.c_str());
     ++faultCount_;
     if (faults_.size() < 100)
         faults_.push_back(what);
@@ -346,10 +311,10 @@ ContainerFile *FileHost::OpenContainer(const std::string &path, const std::strin
                                        std::string &error)
 {
     auto c = std::make_unique<Container>();
-    c->file = std::fopen(path.c_str(), "rb");
+    c->file = OpenFile(path, "rb");
     const int64_t length = c->file ? FileLength(c->file) : -1;
     if (length < 0) {
-        error = "cannot read " + path;
+        error = "cannot read " + DisplayPath(path) + ": " + SystemErrorText(c->file ? EIO : errno);
         return nullptr;
     }
     c->shortName = shortName;
@@ -360,10 +325,22 @@ ContainerFile *FileHost::OpenContainer(const std::string &path, const std::strin
     c->plugin.Seek = CfSeek;
     c->plugin.Read = CfRead;
     c->visible.plugin = &c->plugin;
+    c->fileSize = static_cast<uint64_t>(length);
     c->size = static_cast<uint32_t>(std::min<int64_t>(length, 0xFFFFFFFFLL));
     ContainerFile *cf = &c->visible;
     containers_[cf] = std::move(c);
     return cf;
+}
+
+void FileHost::SetWindow(ContainerFile *cf, uint64_t base, uint32_t size)
+{
+    Container *c = FindContainer(cf, "SetWindow");
+    if (!c)
+        return;
+    c->base = std::min(base, c->fileSize);
+    c->size = static_cast<uint32_t>(std::min<uint64_t>(size, c->fileSize - c->base));
+    c->position = 0;
+    c->ahead.length = 0;
 }
 
 ResourceItem *FileHost::AddItem(const std::string &path, uint64_t base, uint32_t size,
@@ -379,7 +356,7 @@ ResourceItem *FileHost::AddItem(const std::string &path, uint64_t base, uint32_t
     if (!cf)
         return nullptr;
     Container *c = containers_[cf].get();
-    const uint64_t fileSize = c->size;
+    const uint64_t fileSize = c->fileSize;
     const uint64_t start = std::min<uint64_t>(base, fileSize);
     c->base = start;
     c->size = static_cast<uint32_t>(std::min<uint64_t>(size, fileSize - start));
@@ -407,7 +384,7 @@ StreamHandle *FileHost::OpenStream(ResourceItem *record)
         char text[96];
         std::snprintf(text, sizeof text, "HostOpen on %p, which is not an item", (void *)record);
         Fault(text);
-    } else if (std::FILE *file = std::fopen(item->path.c_str(), "rb")) {
+    } else if (std::FILE *file = OpenFile(item->path, "rb")) {
         auto s = std::make_unique<Stream>();
         std::memset(&s->visible, 0, sizeof s->visible);
         s->visible.container = &item->container->visible;

@@ -10,6 +10,7 @@
 #define HOST_FILE_HOST_H
 
 #include "common/plugin_api.h"
+#include "input_file.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -48,10 +49,14 @@ public:
                           const std::string &containerName, const std::string &name,
                           const std::string &dataString, int32_t cachedLength, std::string &error);
 
-    /* A whole file opened through a container reader named shortName, for
-     * ScanFile. */
+    /* A file opened through a container reader named shortName, for
+     * ScanFile; it shows the first 4 GiB until SetWindow moves it. */
     ContainerFile *OpenContainer(const std::string &path, const std::string &shortName,
                                  std::string &error);
+    /* The container shows [base, base + size) of its file from now on,
+     * position 0 at base: how a file larger than the 32-bit offsets of the
+     * container services is searched, a window at a time. */
+    void SetWindow(ContainerFile *cf, uint64_t base, uint32_t size);
 
     /* The host's own open and dispose of a stream (traced like the
      * plug-in's calls). */
@@ -99,10 +104,5 @@ private:
     size_t faultCount_ = 0;
     ReadObserver *observer_ = nullptr;
 };
-
-/* Reads n bytes at a 64-bit offset of an open file; returns the bytes read. */
-size_t ReadFileAt(std::FILE *file, uint64_t offset, void *buffer, size_t n);
-/* The length of a file, or -1. */
-int64_t FileLength(std::FILE *file);
 
 #endif

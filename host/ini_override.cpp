@@ -1,7 +1,9 @@
 #include "ini_override.h"
 
 #include "common/winapi.h"
+#include "file_system.h"
 #include "platform.h"
+#include "run_stop.h"
 
 #include <cstdio>
 #include <vector>
@@ -9,7 +11,8 @@
 IniOverride::~IniOverride()
 {
     if (!path_.empty())
-        std::remove(path_.c_str());
+        RemoveFile(path_);
+    UntrackTemporary(slot_);
 }
 
 bool IniOverride::Make(const std::string &userIni, const std::string &section,
@@ -18,13 +21,14 @@ bool IniOverride::Make(const std::string &userIni, const std::string &section,
     path_ = MakeTempFile(".ini", error);
     if (path_.empty())
         return false;
-    std::FILE *out = std::fopen(path_.c_str(), "wb");
+    slot_ = TrackTemporary(path_);
+    std::FILE *out = OpenFile(path_, "wb");
     if (!out) {
         error = "cannot write the temporary INI file " + path_;
         return false;
     }
     bool ok = true;
-    if (std::FILE *in = std::fopen(userIni.c_str(), "rb")) {
+    if (std::FILE *in = OpenFile(userIni, "rb")) {
         std::vector<char> buffer(64 * 1024);
         size_t n;
         while (ok && (n = std::fread(buffer.data(), 1, buffer.size(), in)) > 0)
@@ -34,7 +38,8 @@ bool IniOverride::Make(const std::string &userIni, const std::string &section,
     }
     ok = std::fclose(out) == 0 && ok;
     for (const auto &kv : settings)
-        ok = ok && WritePrivateProfileStringA(section.c_str(), kv.first.c_str(), kv.second.c_str(), path_.c_str());
+        ok = ok && WritePrivateProfileStringA(section.c_str(), kv.first.c_str(), kv.second.c_str(),
+                                               PluginPath8(path_).c_str());
     if (!ok)
         error = "cannot write the temporary INI file " + path_;
     return ok;

@@ -26,6 +26,7 @@ public:
 
 private:
     std::string path_;
+    int slot_ = -1; /* removed from the stop handler too */
 };
 
 #endif

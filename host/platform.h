@@ -35,7 +35,7 @@ public:
     virtual void CloseStatusWindow(HWND window) = 0;
     /* Dialog steps (--dialog) for the next call that shows dialogs; Finish
      * tells whether every step was carried out and no dialog was left open. */
-    virtual void StartDialogSteps(const std::string &steps) = 0;
+    virtual void StartDialogSteps(const std::string &steps) = 0; /* dump lines go to the report */
     virtual bool FinishDialogSteps(std::string &problem) = 0;
 };
 
@@ -49,6 +49,10 @@ extern const char kPluginSuffix[];
  * ending in suffix where the system lets it choose; "" with error set when
  * none can be made. */
 std::string MakeTempFile(const std::string &suffix, std::string &error);
+
+/* Whether items arrive with their wildcards unexpanded (Windows: the
+ * command window leaves that to the program). */
+bool ShellLeavesWildcards();
 
 /* The folder plughost's program file is in, with a trailing separator. */
 std::string ProgramFolder();

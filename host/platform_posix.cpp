@@ -91,6 +91,8 @@ std::unique_ptr<HostDesktop> MakeHostDesktop() { return std::make_unique<PosixDe
 
 const char kPluginSuffix[] = ".so";
 
+bool ShellLeavesWildcards() { return false; }
+
 std::string ProgramFolder()
 {
     char path[4096];

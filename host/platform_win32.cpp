@@ -4,6 +4,8 @@
  * own message loops dispatch it). */
 #include "platform.h"
 
+#include "report.h"
+
 #include <commctrl.h>
 
 #include <cstdio>
@@ -13,6 +15,24 @@
 namespace {
 
 const char kMainClass[] = "PlughostWindow";
+
+std::wstring Wide(const std::string &utf8)
+{
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
+    std::wstring w(static_cast<size_t>(n > 0 ? n : 1), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &w[0], n);
+    w.resize(w.size() - 1);
+    return w;
+}
+
+std::string Utf8(const wchar_t *w)
+{
+    const int n = WideCharToMultiByte(CP_UTF8, 0, w, -1, nullptr, 0, nullptr, nullptr);
+    std::string s(static_cast<size_t>(n > 0 ? n : 1), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w, -1, &s[0], n, nullptr, nullptr);
+    s.resize(s.size() - 1);
+    return s;
+}
 const char kStatusClass[] = "PlughostStatus";
 
 class Win32Loader : public PluginLoader {
@@ -20,7 +40,7 @@ public:
     ~Win32Loader() override { Unload(); }
     bool Load(const std::string &path, std::string &error) override
     {
-        module_ = LoadLibraryA(path.c_str());
+        module_ = LoadLibraryW(Wide(path).c_str());
         if (!module_) {
             error = "LoadLibrary failed with error " + std::to_string(GetLastError());
             return false;
@@ -80,10 +100,11 @@ std::string ClassOf(HWND w)
 
 std::string TextOf(HWND w)
 {
-    char text[1024] = "";
-    GetWindowTextA(w, text, sizeof text);
+    wchar_t wide[1024] = L"";
+    GetWindowTextW(w, wide, 1024);
+    const std::string text = Utf8(wide);
     std::string out;
-    for (const char *p = text; *p; ++p) {
+    for (const char *p = text.c_str(); *p; ++p) {
         if (*p == '\r')
             out += "\\r";
         else if (*p == '\n')
@@ -112,8 +133,8 @@ HWND TopDialog()
 
 BOOL CALLBACK DumpControl(HWND w, LPARAM)
 {
-    std::printf("  control %d %s \"%s\"\n", static_cast<short>(GetDlgCtrlID(w)), ClassOf(w).c_str(),
-                TextOf(w).c_str());
+    report::Line("  control %d %s \"%s\"\n", static_cast<short>(GetDlgCtrlID(w)), ClassOf(w).c_str(),
+                 TextOf(w).c_str());
     return TRUE;
 }
 
@@ -121,15 +142,14 @@ void Dump(HWND dialog)
 {
     RECT r;
     GetWindowRect(dialog, &r);
-    std::printf("dialog \"%s\" at %ld,%ld size %ldx%ld\n", TextOf(dialog).c_str(), (long)r.left,
-                (long)r.top, (long)(r.right - r.left), (long)(r.bottom - r.top));
+    report::Line("dialog \"%s\" at %ld,%ld size %ldx%ld\n", TextOf(dialog).c_str(), (long)r.left, (long)r.top,
+                 (long)(r.right - r.left), (long)(r.bottom - r.top));
     if (HWND owner = GetWindow(dialog, GW_OWNER)) {
         GetWindowRect(owner, &r);
-        std::printf("  owner at %ld,%ld size %ldx%ld\n", (long)r.left, (long)r.top,
-                    (long)(r.right - r.left), (long)(r.bottom - r.top));
+        report::Line("  owner at %ld,%ld size %ldx%ld\n", (long)r.left, (long)r.top, (long)(r.right - r.left),
+                     (long)(r.bottom - r.top));
     }
     EnumChildWindows(dialog, DumpControl, 0);
-    std::fflush(stdout);
 }
 
 void Click(HWND dialog, int id)
@@ -216,7 +236,7 @@ public:
         main_ = CreateWindowExA(0, kMainClass, "plughost", WS_OVERLAPPEDWINDOW, 100, 100, 640, 480,
                                 nullptr, nullptr, self, nullptr);
         if (!main_)
-            std::fprintf(stderr, "plughost: cannot create the main window (error %lu)\n", GetLastError());
+            report::Error("cannot create the main window (error %lu)", GetLastError());
     }
     ~Win32Desktop() override
     {
@@ -275,22 +295,26 @@ std::unique_ptr<HostDesktop> MakeHostDesktop() { return std::make_unique<Win32De
 
 const char kPluginSuffix[] = ".dll";
 
+bool ShellLeavesWildcards() { return true; }
+
 std::string ProgramFolder()
 {
-    char path[MAX_PATH * 2];
-    const DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string p(path, n < sizeof path ? n : 0);
+    wchar_t path[MAX_PATH * 4];
+    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
+    if (n == 0 || n >= MAX_PATH * 4)
+        return std::string();
+    const std::string p = Utf8(path);
     const size_t cut = p.find_last_of("\\/");
     return cut == std::string::npos ? std::string() : p.substr(0, cut + 1);
 }
 
 std::string MakeTempFile(const std::string &, std::string &error)
 {
-    char dir[MAX_PATH + 1], name[MAX_PATH + 1];
-    const DWORD n = GetTempPathA(sizeof dir, dir);
-    if (n == 0 || n > sizeof dir || !GetTempFileNameA(dir, "plh", 0, name)) {
+    wchar_t dir[MAX_PATH + 1], name[MAX_PATH + 1];
+    const DWORD n = GetTempPathW(MAX_PATH + 1, dir);
+    if (n == 0 || n > MAX_PATH || !GetTempFileNameW(dir, L"plh", 0, name)) {
         error = "cannot make a temporary file (error " + std::to_string(GetLastError()) + ")";
         return std::string();
     }
-    return name;
+    return Utf8(name);
 }

@@ -22,13 +22,19 @@ int64_t FindSignature(const ReadAtFn &readAt, const std::vector<Signature> &sign
             if (s.empty() || got < s.size())
                 continue;
             const size_t lastStart = std::min(window - 1, got - s.size());
-            for (size_t i = 0; i <= lastStart; ++i) {
-                if (best >= 0 && static_cast<int64_t>(i) >= best)
+            /* memchr finds the candidates: a disc image is mostly other
+             * bytes, and gigabytes of them are read. */
+            const size_t limit = best >= 0 ? std::min<size_t>(lastStart + 1, static_cast<size_t>(best)) : lastStart + 1;
+            for (size_t i = 0; i < limit;) {
+                const void *hit = std::memchr(&buffer[i], s[0], limit - i);
+                if (!hit)
                     break;
-                if (buffer[i] == s[0] && std::memcmp(&buffer[i], s.data(), s.size()) == 0) {
+                i = static_cast<size_t>(static_cast<const uint8_t *>(hit) - buffer.data());
+                if (std::memcmp(&buffer[i], s.data(), s.size()) == 0) {
                     best = static_cast<int64_t>(i);
                     break;
                 }
+                ++i;
             }
         }
         if (best >= 0)

@@ -1,11 +1,6 @@
 #include "wav_writer.h"
 
-#include <sys/stat.h>
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <fcntl.h>
-#endif
+#include <cstdio>
 
 namespace {
 void Put16(uint8_t *p, uint32_t v)
@@ -18,32 +13,6 @@ void Put32(uint8_t *p, uint32_t v)
     Put16(p, v & 0xFFFF);
     Put16(p + 2, v >> 16);
 }
-/* A regular file, which can be removed (not a pipe, terminal or device
- * such as /dev/null). */
-bool IsRegular(std::FILE *file)
-{
-#ifdef _WIN32
-    struct _stat64 st;
-    return _fstat64(_fileno(file), &st) == 0 && (st.st_mode & _S_IFMT) == _S_IFREG;
-#else
-    struct stat st;
-    return fstat(fileno(file), &st) == 0 && S_ISREG(st.st_mode);
-#endif
-}
-
-/* Whether a write after a seek lands where the seek went: not so in a file
- * opened for appending (standard output redirected with >>). */
-bool WritesWhereSeeked(std::FILE *file)
-{
-#ifdef _WIN32
-    (void)file;
-    return true;
-#else
-    const int flags = fcntl(fileno(file), F_GETFL);
-    return flags >= 0 && !(flags & O_APPEND);
-#endif
-}
-
 int64_t Tell(std::FILE *file)
 {
 #ifdef _WIN32
@@ -93,33 +62,23 @@ std::array<uint8_t, kWavHeaderSize> WavHeader(uint32_t sampleRate, uint16_t chan
     return h;
 }
 
-WavFileWriter::~WavFileWriter()
+bool WavFileWriter::Begin(std::FILE *file, bool raw, uint32_t sampleRate, uint16_t channels,
+                          uint16_t bitsPerSample, bool canRewind)
 {
-    if (file_ && !toStdout_)
-        std::fclose(file_);
-}
-
-bool WavFileWriter::Open(const std::string &path, bool raw, uint32_t sampleRate, uint16_t channels,
-                         uint16_t bitsPerSample)
-{
-    toStdout_ = path == kStdoutPath;
-    path_ = path;
-    file_ = toStdout_ ? stdout : std::fopen(path.c_str(), "wb");
-    if (!file_)
-        return false;
-    regular_ = IsRegular(file_);
+    file_ = file;
     /* Standard output redirected to a file may already hold something. */
-    start_ = regular_ ? Tell(file_) : 0;
-    seekable_ = regular_ && start_ >= 0 && WritesWhereSeeked(file_);
+    start_ = canRewind ? Tell(file_) : 0;
+    seekable_ = canRewind && start_ >= 0;
     raw_ = raw;
     sampleRate_ = sampleRate;
     channels_ = channels;
     bits_ = bitsPerSample;
     dataBytes_ = 0;
+    full_ = false;
     if (raw_)
         return true;
-    /* Sizes are zero until Finish: a cut-short run leaves a file that says
-     * so.  Where Finish cannot rewind, they say "unknown" from the start. */
+    /* Sizes are zero until Finish; where Finish cannot rewind, they say
+     * "unknown" from the start. */
     auto header = WavHeader(sampleRate, channels, bitsPerSample, 0);
     if (!seekable_)
         header = WavHeader(sampleRate, channels, bitsPerSample, kWavUnknownSize);
@@ -128,8 +87,12 @@ bool WavFileWriter::Open(const std::string &path, bool raw, uint32_t sampleRate,
 
 bool WavFileWriter::Write(const void *data, uint32_t bytes)
 {
-    if (!file_ || bytes > kWavMaxData - dataBytes_)
+    if (!file_)
         return false;
+    if (bytes > kWavMaxData - dataBytes_) {
+        full_ = true;
+        return false;
+    }
     if (bytes && std::fwrite(data, 1, bytes, file_) != bytes)
         return false;
     dataBytes_ += bytes;
@@ -144,28 +107,15 @@ bool WavFileWriter::Finish()
     /* The pad byte belongs to a chunk of known size; after a "size unknown"
      * header a reader would take it for sound. */
     if (!raw_ && seekable_) {
+        const int64_t end = start_ + kWavHeaderSize + dataBytes_;
         if (dataBytes_ & 1u)
             ok = std::fputc(0, file_) != EOF;
         const auto header = WavHeader(sampleRate_, channels_, bits_, dataBytes_);
         ok = ok && SeekTo(file_, start_) && std::fwrite(header.data(), 1, header.size(), file_) == header.size();
-        if (toStdout_)
-            ok = ok && SeekTo(file_, start_ + kWavHeaderSize + dataBytes_ + (dataBytes_ & 1u));
+        /* Back to the end: standard output may be written on after us. */
+        ok = ok && SeekTo(file_, end + (dataBytes_ & 1u));
     }
-    ok = (toStdout_ ? std::fflush(file_) : std::fclose(file_)) == 0 && ok;
+    ok = std::fflush(file_) == 0 && ok;
     file_ = nullptr;
     return ok;
-}
-
-void WavFileWriter::Abandon()
-{
-    if (!file_)
-        return;
-    if (toStdout_) {
-        std::fflush(file_);
-    } else {
-        std::fclose(file_);
-        if (regular_)
-            std::remove(path_.c_str());
-    }
-    file_ = nullptr;
 }

@@ -28,34 +28,26 @@ constexpr uint32_t kWavMaxData = 0xFFFFFFFFu - 36u - 1u;
  * put right (the RIFF size is 36 more). */
 constexpr uint32_t kWavUnknownSize = 0x7FFFF000u;
 
-/* The path that means standard output. */
-constexpr const char kStdoutPath[] = "-";
-
 class WavFileWriter {
 public:
-    WavFileWriter() = default;
-    ~WavFileWriter();
-    WavFileWriter(const WavFileWriter &) = delete;
-    WavFileWriter &operator=(const WavFileWriter &) = delete;
-
-    /* raw: bare PCM, no header.  path "-": standard output. */
-    bool Open(const std::string &path, bool raw, uint32_t sampleRate, uint16_t channels,
-              uint16_t bitsPerSample);
-    bool Write(const void *data, uint32_t bytes); /* false on a write error or a full file */
-    bool Finish();                                /* fixes the header's sizes and closes */
-    /* After a failure: closes and removes what was written, when it is a
-     * regular file of its own (never standard output or a device). */
-    void Abandon();
+    /* Begins the sound on file, which the caller owns and closes.  raw:
+     * bare PCM, no header.  canRewind: the header can be put right at the
+     * end (a regular file not opened for appending); else its sizes say
+     * "unknown" from the start. */
+    bool Begin(std::FILE *file, bool raw, uint32_t sampleRate, uint16_t channels, uint16_t bitsPerSample,
+               bool canRewind);
+    /* false on a write error (errno set) or when the file would hold more
+     * than a WAV file can (full() then). */
+    bool Write(const void *data, uint32_t bytes);
+    /* Fixes the header's sizes and flushes; false with errno set. */
+    bool Finish();
+    bool full() const { return full_; }
     uint32_t dataBytes() const { return dataBytes_; }
-    /* Whether the header's sizes can be put right at the end. */
-    bool seekable() const { return seekable_; }
 
 private:
     std::FILE *file_ = nullptr;
-    std::string path_;
-    bool toStdout_ = false;
     bool seekable_ = false;
-    bool regular_ = false;
+    bool full_ = false;
     int64_t start_ = 0; /* where the header is */
     bool raw_ = false;
     uint32_t sampleRate_ = 0;

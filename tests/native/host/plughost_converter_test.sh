@@ -34,23 +34,27 @@ done
 "$bin/plughost" velmora play a.mve -o - --raw 2>/dev/null | cmp -s - a.expected || fail "--raw on a pipe differs"
 
 # --- batches -----------------------------------------------------------------
-mkdir keep && echo "precious" >keep/a.wav
+mkdir keep && echo "precious" >keep/a.mve.wav
 call velmora play a.mve bad.mve missing.mve odd.mve -d keep
 want_rc 1
-want_line "odd.mve: 22050 Hz, 1 channel(s), 8-bit, 22072 bytes, 1001 ms -> keep/odd.wav"
-want_text "keep/a.wav exists (-y replaces it)"
+want_line "odd.mve: 22050 Hz, 1 channel(s), 8-bit, 22072 bytes, 1001 ms -> keep/odd.mve.wav"
+want_text "keep/a.mve.wav exists (-y replaces it)"
 want_text "refused bad.mve"
 want_text "cannot read missing.mve"
 want_line "1 converted, 1 refused, 2 failed"
-[ "$(cat keep/a.wav)" = precious ] || fail "an existing file was overwritten without -y"
-[ ! -e keep/bad.wav ] || fail "a refused item left a file"
+[ "$(cat keep/a.mve.wav)" = precious ] || fail "an existing file was overwritten without -y"
+[ ! -e keep/bad.mve.wav ] || fail "a refused item left a file"
 call velmora play a.mve odd.mve -y -d keep/new/sub
 want_rc 0; want_line "2 converted, 0 refused"
-want_same keep/new/sub/odd.wav odd.wav
+want_same keep/new/sub/odd.mve.wav odd.wav
 mkdir dir2 && cp a.mve dir2/
+# Items of two folders that would meet refuse the run before anything is
+# written; one of them alone goes through.
 call velmora play a.mve dir2/a.mve -d keep -y --raw --buffer 1000
-want_rc 1; want_text "is the output of an earlier item"
-want_same keep/a.pcm a.expected
+want_rc 2; want_text "a.mve and dir2/a.mve would both be written to keep/a.mve.pcm"
+[ ! -e keep/a.mve.pcm ] || fail "a colliding batch converted something"
+call velmora play dir2/a.mve -d keep -y --raw --buffer 1000
+want_same keep/a.mve.pcm a.expected
 
 # --- probe, length and identify over several items ------------------------------
 call velmora probe a.mve bad.mve

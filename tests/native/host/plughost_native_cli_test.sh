@@ -149,8 +149,8 @@ if offers velmora ScanFile; then
     call --ini "$work/walk.ini" velmora scan "$work/disc.raw" --extract "$work/out"
     want_rc 0
     want_line "movies: 2"
-    want_same "$work/out/disc-1.mve" "$work/dpcm.mve"
-    want_same "$work/out/disc-2.mve" "$work/pcm.mve"
+    want_same "$work/out/disc.raw-1.mve" "$work/dpcm.mve"
+    want_same "$work/out/disc.raw-2.mve" "$work/pcm.mve"
 else
     call velmora scan "$work/disc.raw"
     want_rc 1; want_text "does not offer scan"

@@ -46,29 +46,40 @@ TEST(WavWriter, FinishFixesTheSizesAndPadsOddData)
 {
     const std::string path = testing::TempDir() + "plughost_wav_" +
                              testing::UnitTest::GetInstance()->current_test_info()->name() + ".wav";
+    std::FILE *f = std::fopen(path.c_str(), "wb");
+    ASSERT_TRUE(f);
     WavFileWriter w;
-    ASSERT_TRUE(w.Open(path, false, 11025, 1, 8));
+    ASSERT_TRUE(w.Begin(f, false, 11025, 1, 8, true));
     const uint8_t a[] = {1, 2, 3}, b[] = {4, 5};
     ASSERT_TRUE(w.Write(a, 3));
     ASSERT_TRUE(w.Write(b, 2));
     ASSERT_TRUE(w.Write(nullptr, 0));
     ASSERT_TRUE(w.Finish());
+    std::fclose(f);
     const std::vector<uint8_t> file = Slurp(path);
     ASSERT_EQ(file.size(), 44u + 5u + 1u);
     EXPECT_EQ(U32(&file[4]), 36u + 6u);
     EXPECT_EQ(U32(&file[40]), 5u);
     EXPECT_EQ(std::vector<uint8_t>(file.begin() + 44, file.end()), (std::vector<uint8_t>{1, 2, 3, 4, 5, 0}));
 
+    /* Raw, and a file that cannot be rewound: no header to put right. */
+    f = std::fopen(path.c_str(), "wb");
     WavFileWriter raw;
-    ASSERT_TRUE(raw.Open(path, true, 11025, 1, 8));
+    ASSERT_TRUE(raw.Begin(f, true, 11025, 1, 8, true));
     ASSERT_TRUE(raw.Write(a, 3));
     ASSERT_TRUE(raw.Finish());
+    std::fclose(f);
     EXPECT_EQ(Slurp(path), (std::vector<uint8_t>{1, 2, 3}));
+    f = std::fopen(path.c_str(), "wb");
+    WavFileWriter piped;
+    ASSERT_TRUE(piped.Begin(f, false, 11025, 1, 8, false));
+    ASSERT_TRUE(piped.Write(a, 3));
+    ASSERT_TRUE(piped.Finish());
+    std::fclose(f);
+    const std::vector<uint8_t> unknown = Slurp(path);
+    ASSERT_EQ(unknown.size(), 47u);
+    EXPECT_EQ(U32(&unknown[40]), kWavUnknownSize);
     std::remove(path.c_str());
-
-    WavFileWriter nowhere;
-    EXPECT_FALSE(nowhere.Open(testing::TempDir() + "no/such/dir/x.wav", false, 1, 1, 8));
-    EXPECT_FALSE(nowhere.Write(a, 3));
 }
 
 } // namespace

@@ -126,7 +126,7 @@ want_line "movies: 3"
 want_line "status: Fake movie correct."
 want_line "note: movie 3 reaches 100 bytes past the end of the file"
 py "import sys; d=open(sys.argv[1],'rb').read(); sys.exit(d[3:23]!=open(sys.argv[2],'rb').read() or d[30:44]!=open(sys.argv[3],'rb').read() or d[44:]!=open(sys.argv[4],'rb').read())" \
-    "$work/movies.fake" "$work/out/movies-1.mve" "$work/out/movies-2.mve" "$work/out/movies-3.mve" \
+    "$work/movies.fake" "$work/out/movies.fake-1.mve" "$work/out/movies.fake-2.mve" "$work/out/movies.fake-3.mve" \
     || fail "extracted movies differ from the file's bytes"
 
 call "$bin/fakeplug.dll" play "$work/movies.fake" -o "$work/f.wav" --data overrun --buffer 8

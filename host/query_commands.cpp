@@ -1,10 +1,13 @@
 /* The commands that ask the plug-in one thing: info, length, identify and
  * the three dialogs. */
-#include "session.h"
+#include "commands.h"
+#include "report.h"
 
 #include <cstring>
 
 namespace {
+
+constexpr auto Say = report::Line;
 
 std::string Printable(const uint8_t *bytes, uint32_t n)
 {
@@ -23,10 +26,12 @@ std::string Printable(const uint8_t *bytes, uint32_t n)
 
 } // namespace
 
-int Session::Info()
+int InfoCommand(Run &run)
 {
-    Say("plug-in: %s\n", pluginPath_.c_str());
-    Say("name: %s\n", Name().c_str());
+    AudioFilePlugin *d_ = &run.plugin.d();
+    FileHost &host_ = run.plugin.host();
+    Say("plug-in: %s\n", DisplayPath(run.plugin.path()).c_str());
+    Say("name: %s\n", run.plugin.Name().c_str());
     Say("version: %s\n", PluginText(d_->versionText).c_str());
     const std::string description = PluginText(d_->fileFilter);
     const std::string pattern = d_->fileFilter ? PluginText(d_->fileFilter + description.size() + 1) : "(null)";
@@ -75,63 +80,79 @@ int Session::Info()
     return kExitOk;
 }
 
-int Session::Length(const std::string &path)
+int LengthCommand(Run &run)
 {
-    ResourceItem *item = NewItem(path, 0, UINT32_MAX, o_.container, ItemName(o_, path));
-    if (!item)
-        return kExitNoFile;
-    const std::string line = LengthLine(d_->GetLength(item));
-    Say("%s%s\n", Prefix(path).c_str(), line.c_str());
-    return kExitOk;
-}
-
-int Session::Identify(const std::string &path)
-{
-    StreamHandle *h = OpenItemStream(path);
-    if (!h)
-        return kExitNoFile;
-    ResourceInfo *info = d_->Identify(h, 0, h->item->dataString);
-    int result = kExitOk;
-    if (info) {
-        if (o_.items.size() > 1)
-            Say("%sstart: %lu, size: %lu\n", Prefix(path).c_str(), (unsigned long)info->startOffset,
-                (unsigned long)info->size);
-        else
-            Say("start: %lu\nsize: %lu\n", (unsigned long)info->startOffset, (unsigned long)info->size);
-        CheckResourceInfo(info, "Identify");
-        if (GlobalFree(info)) /* the host owns it from now on */
-            host_.Fault("Identify's ResourceInfo is not a block GlobalFree can release");
-    } else {
-        Say("%s does not recognise %s\n", Name().c_str(), path.c_str());
-        result = kExitRefused;
-    }
-    if (h->decoderState)
-        host_.Fault("Identify left a decoder state in the handle");
-    host_.CloseStream(h);
-    return result;
-}
-
-int Session::Dialog(const char *what)
-{
-    const bool about = std::strcmp(what, "about") == 0;
-    const void *slot = about ? (const void *)d_->About : (const void *)d_->Config;
-    if (!Offers(slot, what))
+    PluginSession &p = run.plugin;
+    if (!p.Offers((const void *)p.d().GetLength, "length"))
         return kExitRefused;
-    const INT_PTR r = about ? d_->About(d_->hHostWindow) : d_->Config(d_->hHostWindow);
+    return EachItem(run, [&](const std::string &path) {
+        ResourceItem *item = p.NewItem(path, 0, UINT32_MAX, run.o.container, ItemName(run.o, path));
+        if (!item)
+            return static_cast<int>(kExitNoFile);
+        const std::string line = p.LengthLine(p.d().GetLength(item));
+        Say("%s%s\n", run.Prefix(path).c_str(), line.c_str());
+        return static_cast<int>(kExitOk);
+    });
+}
+
+int IdentifyCommand(Run &run)
+{
+    PluginSession &p = run.plugin;
+    if (!p.Offers((const void *)p.d().Identify, "identify"))
+        return kExitRefused;
+    return EachItem(run, [&](const std::string &path) {
+        StreamHandle *h = p.OpenItemStream(path);
+        if (!h)
+            return static_cast<int>(kExitNoFile);
+        ResourceInfo *info = p.d().Identify(h, 0, h->item->dataString);
+        int result = kExitOk;
+        if (info) {
+            if (run.o.items.size() > 1)
+                Say("%sstart: %lu, size: %lu\n", run.Prefix(path).c_str(), (unsigned long)info->startOffset,
+                    (unsigned long)info->size);
+            else
+                Say("start: %lu\nsize: %lu\n", (unsigned long)info->startOffset, (unsigned long)info->size);
+            p.CheckResourceInfo(info, "Identify");
+            if (GlobalFree(info)) /* the host owns it from now on */
+                p.host().Fault("Identify's ResourceInfo is not a block GlobalFree can release");
+        } else {
+            Say("%s does not recognise %s\n", p.Name().c_str(), DisplayPath(path).c_str());
+            result = kExitRefused;
+        }
+        if (h->decoderState)
+            p.host().Fault("Identify left a decoder state in the handle");
+        p.host().CloseStream(h);
+        return result;
+    });
+}
+
+int DialogCommand(Run &run, const char *what)
+{
+    AudioFilePlugin &d = run.plugin.d();
+    const bool about = std::strcmp(what, "about") == 0;
+    const void *slot = about ? (const void *)d.About : (const void *)d.Config;
+    if (!run.plugin.Offers(slot, what))
+        return kExitRefused;
+    const INT_PTR r = about ? d.About(d.hHostWindow) : d.Config(d.hHostWindow);
     Say("%s: result %ld\n", what, (long)r);
     if (r == -1) {
-        std::fprintf(stderr, "plughost: the %s dialog could not be created\n", what);
+        report::Error("the %s dialog could not be created", what);
         return kExitRefused;
     }
     return kExitOk;
 }
 
-int Session::InfoBox(const std::string &path)
+int InfoBoxCommand(Run &run)
 {
-    ResourceItem *item = NewItem(path, 0, UINT32_MAX, o_.container, ItemName(o_, path));
-    if (!item)
-        return kExitNoFile;
-    d_->InfoBox(item, d_->hHostWindow);
-    Say("infobox: closed\n");
-    return kExitOk;
+    PluginSession &p = run.plugin;
+    if (!p.Offers((const void *)p.d().InfoBox, "infobox"))
+        return kExitRefused;
+    return EachItem(run, [&](const std::string &path) {
+        ResourceItem *item = p.NewItem(path, 0, UINT32_MAX, run.o.container, ItemName(run.o, path));
+        if (!item)
+            return static_cast<int>(kExitNoFile);
+        p.d().InfoBox(item, p.d().hHostWindow);
+        Say("infobox: closed\n");
+        return static_cast<int>(kExitOk);
+    });
 }

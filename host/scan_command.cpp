@@ -1,0 +1,203 @@
+/* scan: the plug-in's signatures searched for in a raw file (a disc image),
+ * ScanFile called at each match, and the movies it finds listed and, with
+ * --extract, written out.
+ *
+ * The container services count in 32 bits, and images (DVDs) are larger
+ * than 4 GiB: the container the plug-in is given is the host's own view of
+ * the image, a window that starts at each match and reaches at most 4 GiB
+ * on.  A movie is found wherever it lies, reported at its true 64-bit
+ * start, and one that would not fit in a window is larger than 4 GiB:
+ * reported as such, since nothing the plug-ins count could describe it. */
+#include "commands.h"
+#include "input_file.h"
+#include "output_file.h"
+#include "report.h"
+#include "run_stop.h"
+#include "signature_search.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <vector>
+
+namespace {
+
+constexpr auto Say = report::Line;
+
+struct Movie {
+    uint64_t start;
+    uint32_t size;
+    bool tooLarge; /* its chain of chunks runs on past 4 GiB */
+};
+
+/* Movie k of image, copied out whole; false after saying why. */
+bool Extract(const Run &run, const std::string &image, const Movie &m, uint32_t size, const std::string &path)
+{
+    OutputPlan plan;
+    plan.AddInput(image);
+    plan.AddOutput(image, path);
+    if (plan.Check() != kExitOk || OutputTaken(image, path, run.o.overwrite))
+        return false;
+    std::FILE *in = OpenFile(image, "rb");
+    if (!in) {
+        report::Error("cannot read %s: %s", DisplayPath(image).c_str(), SystemErrorText(errno).c_str());
+        return false;
+    }
+    OutputFile out;
+    bool ok = out.Open(path, run.o.overwrite);
+    std::vector<uint8_t> buffer(256 * 1024);
+    for (uint32_t done = 0; ok && done < size;) {
+        if (StopRequested() != StopReason::None) {
+            ok = false;
+            break;
+        }
+        const uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(buffer.size(), size - done));
+        if (ReadFileAt(in, m.start + done, buffer.data(), n) != n) {
+            report::Error("cannot read %s at %llu: %s", DisplayPath(image).c_str(),
+                          (unsigned long long)(m.start + done), SystemErrorText(errno ? errno : EIO).c_str());
+            ok = false;
+            break;
+        }
+        errno = 0;
+        if (std::fwrite(buffer.data(), 1, n, out.file()) != n) {
+            out.Failed(errno);
+            ok = false;
+        }
+        done += n;
+    }
+    std::fclose(in);
+    /* A movie cut short is no movie: nothing half-written stays behind. */
+    if (!ok) {
+        out.Abandon();
+        return false;
+    }
+    return out.Commit();
+}
+
+} // namespace
+
+int ScanCommand(Run &run)
+{
+    PluginSession &p = run.plugin;
+    AudioFilePlugin &d = p.d();
+    FileHost &host = p.host();
+    if (!p.Offers((const void *)d.ScanFile, "scan"))
+        return kExitRefused;
+    const std::string &file = run.o.items[0];
+    std::vector<Signature> signatures;
+    for (uint32_t i = 0; d.signatures && i < d.signatureCount && i < 64; ++i) {
+        const FileSignature &s = d.signatures[i];
+        if (s.bytes && s.length && s.length <= 4096)
+            signatures.emplace_back(s.bytes, s.bytes + s.length);
+    }
+    if (signatures.empty()) {
+        Say("%s has no file signature to search for\n", p.Name().c_str());
+        return kExitRefused;
+    }
+
+    FileStatus status;
+    if (CheckInput(file, ItemUse::Windowed, &status) != kExitOk)
+        return kExitNoFile;
+    std::string error;
+    ContainerFile *cf = host.OpenContainer(file, "RAW", error);
+    std::FILE *search = OpenFile(file, "rb");
+    if (!cf || !search) {
+        if (search)
+            std::fclose(search);
+        report::Error("%s", cf ? ("cannot read " + DisplayPath(file)).c_str() : error.c_str());
+        return kExitNoFile;
+    }
+    const uint64_t fileSize = status.size;
+
+    unsigned long chunks = 0;
+    HWND statusWindow = run.desktop.OpenStatusWindow([&](unsigned message, WPARAM, LPARAM lParam) {
+        if (message == kStatusText) {
+            if (!lParam)
+                host.Fault("a status text message without a text");
+            else if (run.o.verbose)
+                Say("status: %s\n", PluginText(reinterpret_cast<const char *>(lParam)).c_str());
+        } else if (message == kStatusChunk) {
+            ++chunks;
+            if (reinterpret_cast<ContainerFile *>(lParam) != cf)
+                host.Fault("a chunk status message with another ContainerFile");
+        }
+    });
+
+    std::vector<Movie> movies;
+    run.progress.Begin(0, 1, DisplayPath(file));
+    const ReadAtFn readAt = [&](uint64_t offset, uint8_t *buffer, size_t n) -> size_t {
+        if (StopRequested() != StopReason::None)
+            return 0;
+        run.progress.Reading(offset, fileSize);
+        return ReadFileAt(search, offset, buffer, n);
+    };
+    uint64_t from = 0;
+    int64_t match;
+    while ((match = FindSignature(readAt, signatures, from)) >= 0 && StopRequested() == StopReason::None) {
+        const uint64_t base = static_cast<uint64_t>(match);
+        const uint32_t window = static_cast<uint32_t>(std::min<uint64_t>(fileSize - base, kMaxItemBytes));
+        host.SetWindow(cf, base, window);
+        uint32_t end = 0;
+        chunks = 0;
+        ResourceInfo *info = d.ScanFile(statusWindow, cf, 0, 0, &end);
+        if (run.o.verbose)
+            Say("status: %lu chunk message(s)\n", chunks);
+        if (!info) {
+            if (run.o.verbose)
+                Say("offset %llu: refused\n", (unsigned long long)base);
+            from = base + 1;
+            continue;
+        }
+        p.CheckResourceInfo(info, "ScanFile");
+        const bool tooLarge = end >= window && base + window < fileSize;
+        movies.push_back({base + info->startOffset, info->size, tooLarge});
+        if (info->startOffset != 0 || static_cast<uint64_t>(info->startOffset) + info->size != end)
+            host.Fault("ScanFile's start and size do not match the offsets it was given and returned");
+        if (GlobalFree(info))
+            host.Fault("ScanFile's ResourceInfo is not a block GlobalFree can release");
+        if (end == 0)
+            host.Fault("ScanFile returned an end offset that does not lie past the start");
+        from = base + std::max<uint64_t>(std::min(end, window), 1);
+    }
+    run.progress.End();
+    run.desktop.CloseStatusWindow(statusWindow);
+    std::fclose(search);
+    if (StopRequested() != StopReason::None)
+        return kExitInterrupted;
+
+    Say("scan: %s, %llu bytes\n", DisplayPath(file).c_str(), (unsigned long long)fileSize);
+    int result = kExitOk;
+    for (size_t i = 0; i < movies.size() && StopRequested() == StopReason::None; ++i) {
+        const Movie &m = movies[i];
+        if (m.tooLarge) {
+            Say("movie %lu: start %llu, larger than 4 GiB: more than the plug-ins can play or measure, "
+                "not extracted\n",
+                (unsigned long)i + 1, (unsigned long long)m.start);
+            result = kExitRefused;
+            continue;
+        }
+        std::string length = "length: not offered";
+        if (d.GetLength) {
+            ResourceItem *item = p.NewItem(file, m.start, m.size, "RAW", BaseName(file));
+            length = item ? p.LengthLine(d.GetLength(item)) : "length: unknown";
+        }
+        Say("movie %lu: start %llu, size %lu, %s\n", (unsigned long)i + 1, (unsigned long long)m.start,
+            (unsigned long)m.size, length.c_str());
+        if (run.o.extractDir.empty())
+            continue;
+        const std::string path = JoinPath(run.o.extractDir, OutputName(file, "-" + std::to_string(i + 1) + ".mve"));
+        /* A movie whose last chunk was cut off may reach past the file's end:
+         * what the file holds of it is written. */
+        const uint64_t available = fileSize > m.start ? fileSize - m.start : 0;
+        const uint32_t size = static_cast<uint32_t>(std::min<uint64_t>(m.size, available));
+        if (size < m.size)
+            Say("note: movie %lu reaches %lu bytes past the end of the file\n", (unsigned long)i + 1,
+                (unsigned long)(m.size - size));
+        if (Extract(run, file, m, size, path))
+            Say("extracted: %s\n", DisplayPath(path).c_str());
+        else if (StopRequested() == StopReason::None)
+            result = kExitNoFile;
+        p.AfterItem();
+    }
+    Say("movies: %lu\n", (unsigned long)movies.size());
+    return StopRequested() != StopReason::None ? kExitInterrupted : result;
+}

@@ -1,0 +1,79 @@
+#include "wildcard.h"
+
+#include "file_system.h"
+#include "report.h"
+
+#include <algorithm>
+
+namespace {
+
+char Lower(char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); }
+
+} // namespace
+
+bool HasWildcards(const std::string &text) { return text.find_first_of("*?") != std::string::npos; }
+
+bool WildcardMatch(const std::string &pattern, const std::string &name)
+{
+    /* Greedy with one point to come back to: linear in practice. */
+    size_t p = 0, n = 0, star = std::string::npos, mark = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == '?' || Lower(pattern[p]) == Lower(name[n]))) {
+            ++p;
+            ++n;
+        } else if (p < pattern.size() && pattern[p] == '*') {
+            star = p++;
+            mark = n;
+        } else if (star != std::string::npos) {
+            p = star + 1;
+            n = ++mark;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*')
+        ++p;
+    return p == pattern.size();
+}
+
+bool MatchesAnyPattern(const std::string &patterns, const std::string &name)
+{
+    size_t start = 0;
+    while (start <= patterns.size()) {
+        size_t end = patterns.find(';', start);
+        if (end == std::string::npos)
+            end = patterns.size();
+        const std::string one = patterns.substr(start, end - start);
+        if (!one.empty() && WildcardMatch(one, name))
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+std::vector<std::string> ExpandWildcards(const std::vector<std::string> &items, size_t &unmatched)
+{
+    std::vector<std::string> out;
+    for (const std::string &item : items) {
+        const std::string folder = FolderOf(item);
+        const std::string pattern = folder.empty() ? item : item.substr(folder.size() + (folder.back() == '/' || folder.back() == '\\' || folder.back() == ':' ? 0 : 1));
+        if (!HasWildcards(pattern) || HasWildcards(folder)) {
+            out.push_back(item);
+            continue;
+        }
+        std::vector<std::string> names, matched;
+        ListFolder(folder, names);
+        for (const std::string &name : names)
+            if (WildcardMatch(pattern, name) && StatusOf(JoinPath(folder, name)).kind != FileKind::Folder)
+                matched.push_back(name);
+        if (matched.empty()) {
+            report::Error("no file matches %s", DisplayPath(item).c_str());
+            ++unmatched;
+            continue;
+        }
+        std::sort(matched.begin(), matched.end());
+        for (const std::string &name : matched)
+            out.push_back(folder.empty() ? name : JoinPath(folder, name));
+    }
+    return out;
+}
