@@ -1,9 +1,11 @@
 #include "cli_args.h"
 
 #include "common/plugin_api.h"
+#include "file_system.h"
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 
@@ -13,16 +15,17 @@ struct CommandName {
     const char *name;
     Command command;
     size_t minItems, maxItems; /* words after COMMAND */
+    bool chooses;              /* may stand first, the plug-in chosen per item */
 };
 
 constexpr size_t kMany = SIZE_MAX;
 
 const CommandName kCommands[] = {
-    {"info", Command::Info, 0, 0},          {"play", Command::Play, 1, kMany},
-    {"probe", Command::Probe, 1, kMany},    {"length", Command::Length, 1, kMany},
-    {"identify", Command::Identify, 1, kMany}, {"about", Command::About, 0, 0},
-    {"infobox", Command::InfoBox, 1, 1},    {"config", Command::Config, 0, 0},
-    {"scan", Command::Scan, 1, 1},
+    {"info", Command::Info, 0, 0, true},          {"play", Command::Play, 1, kMany, true},
+    {"probe", Command::Probe, 1, kMany, true},    {"length", Command::Length, 1, kMany, true},
+    {"identify", Command::Identify, 1, kMany, true}, {"about", Command::About, 0, 0, false},
+    {"infobox", Command::InfoBox, 1, 1, false},   {"config", Command::Config, 0, 0, false},
+    {"scan", Command::Scan, 1, 1, false},
 };
 
 bool ParseUnsigned(const std::string &text, uint32_t low, uint32_t high, uint32_t &out)
@@ -103,6 +106,16 @@ std::string Conflicts(const CliOptions &o)
         return "-o belongs to play";
     if (!o.outputDir.empty() && !play)
         return "-d belongs to play";
+    if (o.noClobber && o.overwrite)
+        return "-n and -y do not go together: -n keeps the outputs that exist, -y replaces them";
+    if (o.noClobber && !play && o.extractDir.empty())
+        return "-n belongs to play and scan --extract";
+    if (o.json && o.command != Command::Info && o.command != Command::Probe && o.command != Command::Length &&
+        o.command != Command::Identify && o.command != Command::Scan)
+        return "--json belongs to info, probe, length, identify and scan, the commands that report on each item";
+    if (o.recursive && !play && o.command != Command::Probe && o.command != Command::Length &&
+        o.command != Command::Identify)
+        return "-r belongs to play, probe, length and identify";
     if (o.overwrite && o.outputDir.empty() && o.extractDir.empty())
         return "-y belongs to play -d and scan --extract (-o replaces its file anyway)";
     if (o.raw && !play)
@@ -173,6 +186,9 @@ ParseResult ParseArguments(const std::vector<std::string> &args)
     app.add_flag("--verbose", o.verbose);
     app.add_flag("-y,--overwrite", o.overwrite);
     app.add_flag("-q,--quiet", o.quiet);
+    app.add_flag("-n,--no-clobber", o.noClobber);
+    app.add_flag("-r,--recursive", o.recursive);
+    app.add_flag("--json", o.json);
     app.add_option("-o", o.output);
     app.add_option("-d,--output-dir", o.outputDir);
     app.add_option("--ini", o.ini);
@@ -221,10 +237,33 @@ ParseResult ParseArguments(const std::vector<std::string> &args)
         r.ok = true;
         return r;
     }
-    if (positional.size() < 2)
+    /* Only files, and nothing else: what Explorer passes when files are
+     * dropped onto the program.  Each becomes a WAV file beside it. */
+    const auto isCommand = [](const std::string &w) {
+        return std::any_of(std::begin(kCommands), std::end(kCommands),
+                           [&](const CommandName &c) { return w == c.name; });
+    };
+    if (!positional.empty() && args.size() == positional.size() && !isCommand(positional[0]) &&
+        std::all_of(positional.begin(), positional.end(),
+                    [](const std::string &w) { return StatusOf(w).kind == FileKind::Regular; })) {
+        o.command = Command::Play;
+        o.commandName = "play";
+        o.dropped = true;
+        o.noClobber = true;
+        o.items = positional;
+        r.ok = true;
+        return r;
+    }
+    /* A command as the first word: no plug-in named, each item goes to the
+     * plug-in the player would choose. */
+    size_t first = 1;
+    for (const CommandName &c : kCommands)
+        if (!positional.empty() && positional[0] == c.name && c.chooses)
+            first = 0;
+    if (positional.size() < first + 1)
         return Fail(positional.empty() ? "no PLUGIN and COMMAND given" : "no COMMAND given");
-    o.plugin = positional[0];
-    o.commandName = positional[1];
+    o.plugin = first ? positional[0] : std::string();
+    o.commandName = positional[first];
     const CommandName *found = nullptr;
     for (const CommandName &c : kCommands)
         if (o.commandName == c.name)
@@ -232,7 +271,7 @@ ParseResult ParseArguments(const std::vector<std::string> &args)
     if (!found)
         return Fail("unknown command '" + o.commandName + "'");
     o.command = found->command;
-    o.items.assign(positional.begin() + 2, positional.end());
+    o.items.assign(positional.begin() + static_cast<std::ptrdiff_t>(first) + 1, positional.end());
     if (o.items.size() < found->minItems)
         return Fail(o.commandName + " needs " + (o.command == Command::Scan ? "a FILE" : "an ITEM"));
     if (o.items.size() > found->maxItems)

@@ -4,6 +4,7 @@
 #define HOST_CLI_ARGS_H
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,7 +14,7 @@ enum class Command { None, Info, Play, Probe, Length, Identify, About, InfoBox, 
 struct CliOptions {
     bool help = false;
     bool version = false;
-    std::string plugin;              /* path or bare name */
+    std::string plugin;              /* path or bare name; "" = every plug-in beside plughost */
     Command command = Command::None;
     std::string commandName;         /* as typed, for messages */
     std::vector<std::string> items;  /* ITEMs of play/probe/length/identify/infobox, FILE of scan */
@@ -21,6 +22,12 @@ struct CliOptions {
     std::string output;              /* play -o; "-" is standard output */
     std::string outputDir;           /* play -d */
     bool overwrite = false;          /* -y: -d may replace existing files */
+    bool noClobber = false;          /* -n: items whose output exists are skipped */
+    bool recursive = false;          /* -r: folders among the items are walked */
+    bool json = false;               /* --json: one JSON document on standard output */
+    bool dropped = false;            /* only files were given (dropped onto the program) */
+    /* -r -d: the subfolder of OUT each walked item's output goes to. */
+    std::map<std::string, std::string> mirror;
     bool raw = false;                /* play --raw */
     std::string extractDir;          /* scan --extract */
     bool quiet = false;              /* -q: no progress line */

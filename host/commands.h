@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <vector>
 
 constexpr unsigned kStatusText = WM_USER + 6;
 constexpr unsigned kStatusChunk = WM_USER + 4;
@@ -21,15 +22,22 @@ constexpr unsigned kStatusChunk = WM_USER + 4;
  * came to. */
 struct Run {
     const CliOptions &o;
-    PluginSession &plugin;
+    std::vector<PluginSession *> plugins; /* one, or with no PLUGIN named every one found */
     HostDesktop &desktop;
     ProgressLine &progress;
+    PluginSession *current = nullptr;     /* the one the item at hand goes to */
 
     size_t done = 0;      /* items finished, well or not */
     size_t failed = 0;    /* of those, the ones that failed */
     size_t refused = 0;   /* of those, the ones whose Open said no */
     std::string lastDone; /* the last item finished */
 
+    size_t skipped = 0;   /* of those, the ones -n left alone */
+
+    PluginSession &plugin() const { return *current; }
+    /* Whether every plug-in of the run has the entry point slot gives;
+     * says which does not. */
+    bool Offers(const std::function<const void *(const AudioFilePlugin &)> &slot, const char *command);
     /* "ITEM: " before every line about an item when there are several. */
     std::string Prefix(const std::string &item) const;
 };
@@ -52,6 +60,6 @@ int InfoBoxCommand(Run &run);
 int ScanCommand(Run &run);
 
 /* Loads the plug-in, checks items and outputs, runs the command. */
-int RunCommand(const CliOptions &options, PluginLoader &loader, HostDesktop &desktop);
+int RunCommand(const CliOptions &options, HostDesktop &desktop);
 
 #endif

@@ -9,6 +9,7 @@ enum ExitCode {
     kExitNoFile = 3,       /* a file or folder could not be read or written */
     kExitInterrupted = 130, /* Ctrl-C, SIGTERM, the console window closed */
     kExitPipeClosed = 141, /* the reader of standard output went away */
+    kExitSkipped = -1,     /* inside a run only: -n left an item alone (counts as success) */
 };
 
 #endif

@@ -35,8 +35,7 @@ int Main(const std::vector<std::string> &args)
                                                             : kExitOk;
     }
     std::unique_ptr<HostDesktop> desktop = MakeHostDesktop();
-    std::unique_ptr<PluginLoader> loader = MakePluginLoader();
-    const int result = RunCommand(parsed.options, *loader, *desktop);
+    const int result = RunCommand(parsed.options, *desktop);
     RunCleanedUp();
     return result;
 }

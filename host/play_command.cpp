@@ -1,6 +1,7 @@
 /* play and probe: an item opened, read to its end and closed, the sound
  * going to a WAV file, standard output, or (probe) nowhere. */
 #include "commands.h"
+#include "json_report.h"
 #include "output_file.h"
 #include "report.h"
 #include "run_stop.h"
@@ -24,6 +25,8 @@ public:
 /* What one Open-Read-Close pass did. */
 struct Decoded {
     bool refused = false; /* Open said no */
+    std::string refusal;  /* in the plug-in's words */
+    uint32_t code = 0;    /* the last-error code Open set */
     uint32_t rate = 0;
     uint16_t channels = 0, bits = 0;
     uint64_t bytes = 0;
@@ -66,7 +69,7 @@ std::string DurationMs(const Decoded &d)
 
 static int Decode(Run &run, const std::string &path, SoundSink &sink, Decoded &d)
 {
-    PluginSession &p = run.plugin;
+    PluginSession &p = run.plugin();
     AudioFilePlugin &plugin = p.d();
     const uint32_t bufferSize = run.o.bufferSize;
     StreamHandle *h = p.OpenItemStream(path);
@@ -86,6 +89,8 @@ static int Decode(Run &run, const std::string &path, SoundSink &sink, Decoded &d
         Say("%s refused %s: %s (error 0x%08lX)\n", p.Name().c_str(), DisplayPath(path).c_str(), text.c_str(),
             (unsigned long)code);
         d.refused = true;
+        d.refusal = text;
+        d.code = code;
         ++run.refused;
         if (h->decoderState)
             p.host().Fault("Open failed but left a decoder state in the handle");
@@ -161,8 +166,8 @@ namespace {
 int PlayOne(Run &run, const std::string &path, const std::string &output)
 {
     const CliOptions &o = run.o;
-    const bool batch = !o.outputDir.empty();
-    const size_t faults = run.plugin.host().faultCount();
+    const bool batch = !o.outputDir.empty() || o.dropped;
+    const size_t faults = run.plugin().host().faultCount();
     OutputFile out;
     WavFileWriter wav;
     bool begun = false;
@@ -198,7 +203,7 @@ int PlayOne(Run &run, const std::string &path, const std::string &output)
     int result = Decode(run, path, sink, d);
     if (!begun)
         return result;
-    if (result == kExitOk && run.plugin.host().faultCount() != faults)
+    if (result == kExitOk && run.plugin().host().faultCount() != faults)
         result = kExitRefused;
     if (result == kExitOk) {
         errno = 0;
@@ -230,35 +235,51 @@ int PlayOne(Run &run, const std::string &path, const std::string &output)
     return result;
 }
 
-bool OffersDecoding(PluginSession &p, const char *command)
+bool OffersDecoding(Run &run, const char *command)
 {
-    return p.Offers((const void *)p.d().Open, command) && p.Offers((const void *)p.d().Read, command) &&
-           p.Offers((const void *)p.d().Close, command);
+    return run.Offers([](const AudioFilePlugin &d) { return (const void *)d.Open; }, command) &&
+           run.Offers([](const AudioFilePlugin &d) { return (const void *)d.Read; }, command) &&
+           run.Offers([](const AudioFilePlugin &d) { return (const void *)d.Close; }, command);
 }
 
 } // namespace
 
 std::string BatchOutput(const CliOptions &o, const std::string &item)
 {
-    return JoinPath(o.outputDir, OutputName(item, o.raw ? ".pcm" : ".wav"));
+    const std::string name = OutputName(item, o.raw ? ".pcm" : ".wav");
+    if (o.dropped)
+        return JoinPath(FolderOf(item), name);
+    const auto sub = o.mirror.find(item);
+    return JoinPath(sub == o.mirror.end() || sub->second.empty() ? o.outputDir : JoinPath(o.outputDir, sub->second),
+                    name);
 }
 
 int PlayCommand(Run &run)
 {
     const CliOptions &o = run.o;
-    if (!OffersDecoding(run.plugin, "play"))
+    if (!OffersDecoding(run, "play"))
         return kExitRefused;
-    if (o.outputDir.empty())
-        return EachItem(run, [&](const std::string &item) { return PlayOne(run, item, o.output); });
-
+    const bool batch = !o.outputDir.empty() || o.dropped;
     const int result = EachItem(run, [&](const std::string &item) {
-        const std::string output = BatchOutput(o, item);
-        if (OutputTaken(item, output, o.overwrite))
+        const std::string output = batch ? BatchOutput(o, item) : o.output;
+        if (o.noClobber && output != "-" && StatusOf(output).kind == FileKind::Regular) {
+            /* By the output rules only complete files exist. */
+            Say("%s: %s exists, skipped\n", DisplayPath(item).c_str(), DisplayPath(output).c_str());
+            return static_cast<int>(kExitSkipped);
+        }
+        if (batch && OutputTaken(item, output, o.overwrite))
+            return static_cast<int>(kExitNoFile);
+        if (!o.mirror.empty() && !PrepareOutputFolder(FolderOf(output)))
             return static_cast<int>(kExitNoFile);
         return PlayOne(run, item, output);
     });
+    if (!batch)
+        return result;
     const size_t others = run.failed - std::min(run.failed, run.refused);
-    Say("%llu converted, %llu refused", (unsigned long long)(run.done - run.failed), (unsigned long long)run.refused);
+    Say("%llu converted, ", (unsigned long long)(run.done - run.failed - run.skipped));
+    if (o.noClobber)
+        Say("%llu skipped, ", (unsigned long long)run.skipped);
+    Say("%llu refused", (unsigned long long)run.refused);
     if (others)
         Say(", %llu failed", (unsigned long long)others);
     Say("\n");
@@ -267,22 +288,45 @@ int PlayCommand(Run &run)
 
 int ProbeCommand(Run &run)
 {
-    PluginSession &p = run.plugin;
-    if (!OffersDecoding(p, "probe"))
+    if (!OffersDecoding(run, "probe"))
         return kExitRefused;
     return EachItem(run, [&](const std::string &path) {
+        PluginSession &p = run.plugin();
         FunctionSink nowhere([](uint32_t, uint16_t, uint16_t) { return true; },
                              [](const uint8_t *, uint32_t) { return true; });
         Decoded d;
         const int result = Decode(run, path, nowhere, d);
-        if (result != kExitOk)
+        json_report::Object j = json_report::Blank("probe", path);
+        j["plugin"] = p.Name();
+        if (d.refused)
+            j["refusal"] = {{"text", d.refusal}, {"code", d.code}};
+        if (result != kExitOk) {
+            if (json_report::On()) {
+                if (!d.refused)
+                    j["error"] = report::LastError();
+                json_report::Add(j);
+            }
             return result;
+        }
         std::string length = "length: not offered";
+        int32_t lengthMs = -1;
         if (p.d().GetLength) {
             ResourceItem *item = p.NewItem(path, 0, UINT32_MAX, run.o.container, ItemName(run.o, path));
-            length = item ? p.LengthLine(p.d().GetLength(item)) : "length: unknown";
+            lengthMs = item ? p.d().GetLength(item) : -1;
+            length = item ? p.LengthLine(lengthMs) : "length: unknown";
         }
         const std::string ms = DurationMs(d);
+        if (json_report::On()) {
+            j["sample_rate"] = d.rate;
+            j["channels"] = d.channels;
+            j["bits"] = d.bits;
+            if (!ms.empty())
+                j["decoded_ms"] = std::stoull(ms);
+            j["decoded_bytes"] = d.bytes;
+            if (lengthMs >= 0)
+                j["length_ms"] = lengthMs;
+            json_report::Add(j);
+        }
         Say("%sformat: %lu Hz, %u channel(s), %u-bit; decoded: %s ms, %llu bytes; %s\n", run.Prefix(path).c_str(),
             (unsigned long)d.rate, (unsigned)d.channels, (unsigned)d.bits, ms.empty() ? "unknown" : ms.c_str(),
             (unsigned long long)d.bytes, length.c_str());

@@ -31,8 +31,8 @@ std::string PluginText(const char *s, size_t limit)
     return std::string(s, n);
 }
 
-PluginSession::PluginSession(const CliOptions &o, PluginLoader &loader, HostDesktop &desktop)
-    : o_(o), loader_(loader), desktop_(desktop), host_(FileHost::Settings{o.readChunk, o.trace})
+PluginSession::PluginSession(const CliOptions &o, PluginLoader &loader, HostDesktop &desktop, FileHost &host)
+    : o_(o), loader_(loader), desktop_(desktop), host_(host)
 {
 }
 
@@ -90,7 +90,8 @@ int PluginSession::End(int result)
             report::Error("%s gave no length; its settings may forbid measuring: change them with "
                           "'plughost %s config', or for one run with --set KEY=VALUE (they are kept in "
                           "section [%s] of %s)",
-                          Name().c_str(), o_.plugin.c_str(), Name().c_str(), DisplayPath(ini_).c_str());
+                          Name().c_str(), o_.plugin.empty() ? Stem(pluginPath_).c_str() : o_.plugin.c_str(),
+                          Name().c_str(), DisplayPath(ini_).c_str());
         else
             report::Error("%s gave no length", Name().c_str());
     }

@@ -16,7 +16,8 @@
 
 class PluginSession {
 public:
-    PluginSession(const CliOptions &o, PluginLoader &loader, HostDesktop &desktop);
+    /* The sessions of one run share one host: one set of stream services. */
+    PluginSession(const CliOptions &o, PluginLoader &loader, HostDesktop &desktop, FileHost &host);
 
     /* kExitOk, or the exit status after saying why the plug-in cannot be
      * used. */
@@ -50,7 +51,7 @@ private:
     const CliOptions &o_;
     PluginLoader &loader_;
     HostDesktop &desktop_;
-    FileHost host_;
+    FileHost &host_;
     IniOverride iniCopy_;
     std::string iniForPlugin_; /* the INI path as the plug-in reads it */
     AudioFilePlugin *d_ = nullptr;

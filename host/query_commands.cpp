@@ -1,6 +1,7 @@
 /* The commands that ask the plug-in one thing: info, length, identify and
  * the three dialogs. */
 #include "commands.h"
+#include "json_report.h"
 #include "report.h"
 
 #include <cstring>
@@ -28,10 +29,10 @@ std::string Printable(const uint8_t *bytes, uint32_t n)
 
 int InfoCommand(Run &run)
 {
-    AudioFilePlugin *d_ = &run.plugin.d();
-    FileHost &host_ = run.plugin.host();
-    Say("plug-in: %s\n", DisplayPath(run.plugin.path()).c_str());
-    Say("name: %s\n", run.plugin.Name().c_str());
+    AudioFilePlugin *d_ = &run.plugin().d();
+    FileHost &host_ = run.plugin().host();
+    Say("plug-in: %s\n", DisplayPath(run.plugin().path()).c_str());
+    Say("name: %s\n", run.plugin().Name().c_str());
     Say("version: %s\n", PluginText(d_->versionText).c_str());
     const std::string description = PluginText(d_->fileFilter);
     const std::string pattern = d_->fileFilter ? PluginText(d_->fileFilter + description.size() + 1) : "(null)";
@@ -77,35 +78,80 @@ int InfoCommand(Run &run)
     };
     for (const auto &s : slots)
         Say("  %s: %s\n", s.name, s.slot ? "present" : "NULL");
+    if (json_report::On()) {
+        json_report::Object j;
+        j["plugin"] = run.plugin().path();
+        j["name"] = run.plugin().Name();
+        j["version"] = PluginText(d_->versionText);
+        j["filter"] = description;
+        j["filter_pattern"] = pattern;
+        j["format_name"] = PluginText(d_->formatName);
+        j["interface_version"] = d_->interfaceVersion;
+        j["plugin_type"] = d_->pluginType;
+        j["signatures"] = json_report::Object::array();
+        for (uint32_t i = 0; d_->signatures && i < d_->signatureCount && i < 64; ++i) {
+            const FileSignature &s = d_->signatures[i];
+            std::string hex;
+            for (uint32_t k = 0; s.bytes && s.length <= 4096 && k < s.length; ++k) {
+                char byte[4];
+                std::snprintf(byte, sizeof byte, "%s%02X", k ? " " : "", s.bytes[k]);
+                hex += byte;
+            }
+            j["signatures"].push_back(hex);
+        }
+        json_report::Object entries;
+        for (const auto &s : slots)
+            entries[s.name] = s.slot != nullptr;
+        j["entry_points"] = entries;
+        json_report::Add(j);
+    }
     return kExitOk;
 }
 
 int LengthCommand(Run &run)
 {
-    PluginSession &p = run.plugin;
-    if (!p.Offers((const void *)p.d().GetLength, "length"))
+    if (!run.Offers([](const AudioFilePlugin &d) { return (const void *)d.GetLength; }, "length"))
         return kExitRefused;
     return EachItem(run, [&](const std::string &path) {
+        PluginSession &p = run.plugin();
         ResourceItem *item = p.NewItem(path, 0, UINT32_MAX, run.o.container, ItemName(run.o, path));
         if (!item)
             return static_cast<int>(kExitNoFile);
-        const std::string line = p.LengthLine(p.d().GetLength(item));
+        const int32_t ms = p.d().GetLength(item);
+        const std::string line = p.LengthLine(ms);
         Say("%s%s\n", run.Prefix(path).c_str(), line.c_str());
+        if (json_report::On()) {
+            json_report::Object j = json_report::Blank("length", path);
+            j["plugin"] = p.Name();
+            if (ms >= 0)
+                j["length_ms"] = ms;
+            json_report::Add(j);
+        }
         return static_cast<int>(kExitOk);
     });
 }
 
 int IdentifyCommand(Run &run)
 {
-    PluginSession &p = run.plugin;
-    if (!p.Offers((const void *)p.d().Identify, "identify"))
+    if (!run.Offers([](const AudioFilePlugin &d) { return (const void *)d.Identify; }, "identify"))
         return kExitRefused;
     return EachItem(run, [&](const std::string &path) {
+        PluginSession &p = run.plugin();
         StreamHandle *h = p.OpenItemStream(path);
         if (!h)
             return static_cast<int>(kExitNoFile);
         ResourceInfo *info = p.d().Identify(h, 0, h->item->dataString);
         int result = kExitOk;
+        if (json_report::On()) {
+            json_report::Object j = json_report::Blank("identify", path);
+            j["plugin"] = p.Name();
+            j["recognised"] = info != nullptr;
+            if (info) {
+                j["start"] = info->startOffset;
+                j["size"] = info->size;
+            }
+            json_report::Add(j);
+        }
         if (info) {
             if (run.o.items.size() > 1)
                 Say("%sstart: %lu, size: %lu\n", run.Prefix(path).c_str(), (unsigned long)info->startOffset,
@@ -128,10 +174,10 @@ int IdentifyCommand(Run &run)
 
 int DialogCommand(Run &run, const char *what)
 {
-    AudioFilePlugin &d = run.plugin.d();
+    AudioFilePlugin &d = run.plugin().d();
     const bool about = std::strcmp(what, "about") == 0;
     const void *slot = about ? (const void *)d.About : (const void *)d.Config;
-    if (!run.plugin.Offers(slot, what))
+    if (!run.plugin().Offers(slot, what))
         return kExitRefused;
     const INT_PTR r = about ? d.About(d.hHostWindow) : d.Config(d.hHostWindow);
     Say("%s: result %ld\n", what, (long)r);
@@ -144,10 +190,10 @@ int DialogCommand(Run &run, const char *what)
 
 int InfoBoxCommand(Run &run)
 {
-    PluginSession &p = run.plugin;
-    if (!p.Offers((const void *)p.d().InfoBox, "infobox"))
+    if (!run.Offers([](const AudioFilePlugin &d) { return (const void *)d.InfoBox; }, "infobox"))
         return kExitRefused;
     return EachItem(run, [&](const std::string &path) {
+        PluginSession &p = run.plugin();
         ResourceItem *item = p.NewItem(path, 0, UINT32_MAX, run.o.container, ItemName(run.o, path));
         if (!item)
             return static_cast<int>(kExitNoFile);

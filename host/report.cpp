@@ -19,6 +19,8 @@ namespace {
 std::FILE *g_report = stdout;
 std::function<void()> g_before;
 int g_reportError = 0; /* the first failed write of the report */
+bool g_linesOff = false;
+std::string g_lastError;
 
 std::string Format(const char *format, va_list args)
 {
@@ -77,7 +79,7 @@ void Line(const char *format, ...)
     va_start(args, format);
     const std::string text = Format(format, args);
     va_end(args);
-    if (g_reportError || StopRequested() == StopReason::PipeClosed)
+    if (g_linesOff || g_reportError || StopRequested() == StopReason::PipeClosed)
         return;
     if (!Write(g_report, text)) {
         if (errno == EPIPE)
@@ -100,8 +102,13 @@ void Error(const char *format, ...)
     va_start(args, format);
     const std::string text = Format(format, args);
     va_end(args);
+    g_lastError = text;
     ToStderr("plughost: " + text + "\n");
 }
+
+void SetLinesOff(bool off) { g_linesOff = off; }
+const std::string &LastError() { return g_lastError; }
+void ClearLastError() { g_lastError.clear(); }
 
 int Finish()
 {

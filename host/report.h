@@ -31,6 +31,13 @@ void Error(const char *format, ...) REPORT_PRINTF(1, 2);
  * progress line). */
 void ToStderr(const std::string &text);
 
+/* --json: report lines are not written (the JSON document stands in for
+ * them on standard output); messages still go to standard error. */
+void SetLinesOff(bool off);
+/* The text of the last Error, without "plughost: ", for the JSON report. */
+const std::string &LastError();
+void ClearLastError();
+
 /* After the run: says a failed report write once; kExitOk, or the exit
  * status it calls for. */
 int Finish();

@@ -3,7 +3,10 @@
  * command, and the end of the run said plainly when it was stopped. */
 #include "commands.h"
 #include "input_file.h"
+#include "json_report.h"
+#include "folder_walk.h"
 #include "output_file.h"
+#include "plugin_choice.h"
 #include "report.h"
 #include "run_stop.h"
 #include "wildcard.h"
@@ -40,10 +43,11 @@ bool TakesItems(Command c)
 
 /* Every output of play, checked against each other and against the
  * inputs before anything is converted. */
-int PlanOutputs(const CliOptions &o, const std::string &pluginPath, const std::string &ini)
+int PlanOutputs(const CliOptions &o, const std::vector<std::string> &pluginPaths, const std::string &ini)
 {
     OutputPlan plan;
-    plan.AddInput(pluginPath);
+    for (const std::string &path : pluginPaths)
+        plan.AddInput(path);
     plan.AddInput(ini);
     for (const std::string &item : o.items)
         plan.AddInput(item);
@@ -60,7 +64,17 @@ int PlanOutputs(const CliOptions &o, const std::string &pluginPath, const std::s
 int Dispatch(Run &run)
 {
     switch (run.o.command) {
-    case Command::Info: return InfoCommand(run);
+    case Command::Info: {
+        int result = kExitOk;
+        for (PluginSession *p : run.plugins) {
+            if (p != run.plugins[0])
+                report::Line("\n");
+            run.current = p;
+            const int one = InfoCommand(run);
+            result = result == kExitOk ? one : result;
+        }
+        return result;
+    }
     case Command::Play: return PlayCommand(run);
     case Command::Probe: return ProbeCommand(run);
     case Command::Length: return LengthCommand(run);
@@ -74,48 +88,107 @@ int Dispatch(Run &run)
     return kExitRefused;
 }
 
-int RunLoaded(const CliOptions &o, PluginLoader &loader, HostDesktop &desktop)
+/* -r: folders among the items become the files in them that the run's
+ * plug-ins take by name; with -d their outputs mirror the tree. */
+void WalkItems(CliOptions &o, const std::vector<PluginSession *> &plugins)
+{
+    std::string patterns;
+    for (PluginSession *p : plugins)
+        patterns += FilterPattern(p->d()) + ";";
+    std::vector<std::string> items;
+    for (const std::string &item : o.items) {
+        if (StatusOf(item).kind != FileKind::Folder) {
+            items.push_back(item);
+            continue;
+        }
+        for (const WalkedFile &f : WalkFolder(item, patterns)) {
+            items.push_back(f.path);
+            o.mirror[f.path] = f.subfolder;
+        }
+    }
+    o.items = items;
+}
+
+int RunLoaded(const CliOptions &given, HostDesktop &desktop)
 {
     const std::string folder = ProgramFolder();
-    const std::string pluginPath = ResolvePluginPath(o.plugin, folder);
-    if (StatusOf(pluginPath).kind != FileKind::Regular) {
-        report::Error("cannot find the plug-in %s (%s)", o.plugin.c_str(), DisplayPath(pluginPath).c_str());
-        return kExitNoFile;
+    std::vector<std::string> pluginPaths;
+    if (given.plugin.empty()) {
+        pluginPaths = PluginsBeside(folder);
+        if (pluginPaths.empty()) {
+            report::Error("no plug-in (*%s) beside plughost in %s", kPluginSuffix, DisplayPath(folder).c_str());
+            return kExitNoFile;
+        }
+    } else {
+        pluginPaths.push_back(ResolvePluginPath(given.plugin, folder));
+        if (StatusOf(pluginPaths[0]).kind != FileKind::Regular) {
+            report::Error("cannot find the plug-in %s (%s)", given.plugin.c_str(), DisplayPath(pluginPaths[0]).c_str());
+            return kExitNoFile;
+        }
     }
     /* One item is checked before the plug-in is loaded; in a batch each
      * item that cannot be had fails alone. */
-    if (o.items.size() == 1 && TakesItems(o.command) &&
-        CheckInput(o.items[0], o.command == Command::Scan ? ItemUse::Windowed : ItemUse::Whole) != kExitOk)
+    if (given.items.size() == 1 && TakesItems(given.command) &&
+        !(given.recursive && StatusOf(given.items[0]).kind == FileKind::Folder) &&
+        CheckInput(given.items[0], given.command == Command::Scan ? ItemUse::Windowed : ItemUse::Whole) != kExitOk)
         return kExitNoFile;
-    const std::string ini = o.ini.empty() ? folder + "plughost.ini" : o.ini;
-    if (o.command == Command::Play) {
-        const int planned = PlanOutputs(o, pluginPath, ini);
-        if (planned != kExitOk)
-            return planned;
-    }
-    if (!o.outputDir.empty() && !PrepareOutputFolder(o.outputDir))
-        return kExitNoFile;
-    if (!o.extractDir.empty() && !PrepareOutputFolder(o.extractDir))
-        return kExitNoFile;
+    const std::string ini = given.ini.empty() ? folder + "plughost.ini" : given.ini;
 
-    PluginSession session(o, loader, desktop);
-    ProgressLine progress(!o.quiet && !o.trace && StderrIsTerminal(), stderr);
+    FileHost host(FileHost::Settings{given.readChunk, given.trace});
+    ProgressLine progress(!given.quiet && !given.trace && StderrIsTerminal(), stderr);
     if (progress.enabled())
-        session.host().SetObserver(&progress);
-    report::Configure(o.ToStdout(), [&progress] { progress.Erase(); });
+        host.SetObserver(&progress);
+    report::Configure(given.ToStdout(), [&progress] { progress.Erase(); });
     /* The report outlives the progress line. */
     struct Unhook {
         bool toStdout;
         ~Unhook() { report::Configure(toStdout, nullptr); }
-    } unhook{o.ToStdout()};
-    const int loaded = session.Load(pluginPath, ini);
-    if (loaded != kExitOk)
-        return loaded;
+    } unhook{given.ToStdout()};
 
-    Run run{o, session, desktop, progress, 0, 0, 0, std::string()};
+    std::vector<std::unique_ptr<PluginLoader>> loaders;
+    std::vector<std::unique_ptr<PluginSession>> sessions;
+    std::vector<PluginSession *> plugins;
+    int result = kExitOk;
+    for (const std::string &path : pluginPaths) {
+        loaders.push_back(MakePluginLoader());
+        sessions.push_back(std::make_unique<PluginSession>(given, *loaders.back(), desktop, host));
+        const int loaded = sessions.back()->Load(path, ini);
+        if (loaded != kExitOk) {
+            sessions.pop_back();
+            if (!given.plugin.empty() || result == kExitOk)
+                result = loaded;
+            continue;
+        }
+        plugins.push_back(sessions.back().get());
+    }
+    const auto endAll = [&](int r) {
+        for (auto it = sessions.rbegin(); it != sessions.rend(); ++it)
+            r = (*it)->End(r);
+        return r;
+    };
+    if (plugins.empty())
+        return result;
+
+    CliOptions o = given;
+    if (o.recursive)
+        WalkItems(o, plugins);
+    if (o.command == Command::Play) {
+        const int planned = PlanOutputs(o, pluginPaths, ini);
+        if (planned != kExitOk)
+            return endAll(planned);
+    }
+    if (!o.outputDir.empty() && !PrepareOutputFolder(o.outputDir))
+        return endAll(kExitNoFile);
+    if (!o.extractDir.empty() && !PrepareOutputFolder(o.extractDir))
+        return endAll(kExitNoFile);
+
+    Run run{o, plugins, desktop, progress, nullptr, 0, 0, 0, std::string(), 0};
+    run.current = plugins[0];
+    if (o.json)
+        json_report::Start();
     if (!o.dialogSteps.empty())
         desktop.StartDialogSteps(o.dialogSteps);
-    int result = Dispatch(run);
+    result = Dispatch(run);
     if (!o.dialogSteps.empty()) {
         std::string problem;
         if (!desktop.FinishDialogSteps(problem)) {
@@ -124,7 +197,13 @@ int RunLoaded(const CliOptions &o, PluginLoader &loader, HostDesktop &desktop)
                 result = kExitRefused;
         }
     }
-    result = session.End(result);
+    result = endAll(result);
+    json_report::Print();
+    if (o.dropped) {
+        report::Line("%llu converted, %llu skipped, %llu refused%s\n",
+                     (unsigned long long)(run.done - run.failed - run.skipped), (unsigned long long)run.skipped,
+                     (unsigned long long)run.refused, run.failed > run.refused ? ", others failed" : "");
+    }
     if (StopRequested() == StopReason::Interrupted) {
         /* The last line says how far the run came. */
         const size_t n = o.items.size();
@@ -140,7 +219,7 @@ int RunLoaded(const CliOptions &o, PluginLoader &loader, HostDesktop &desktop)
 
 } // namespace
 
-int RunCommand(const CliOptions &options, PluginLoader &loader, HostDesktop &desktop)
+int RunCommand(const CliOptions &options, HostDesktop &desktop)
 {
     CliOptions o = options;
     report::Configure(o.ToStdout(), nullptr);
@@ -161,7 +240,7 @@ int RunCommand(const CliOptions &options, PluginLoader &loader, HostDesktop &des
         }
         unmatchedItems = unmatched;
     }
-    int result = RunLoaded(o, loader, desktop);
+    int result = RunLoaded(o, desktop);
     if (result == kExitOk && unmatchedItems)
         result = kExitNoFile;
     const int reported = report::Finish();

@@ -10,6 +10,7 @@
  * reported as such, since nothing the plug-ins count could describe it. */
 #include "commands.h"
 #include "input_file.h"
+#include "json_report.h"
 #include "output_file.h"
 #include "report.h"
 #include "run_stop.h"
@@ -77,7 +78,7 @@ bool Extract(const Run &run, const std::string &image, const Movie &m, uint32_t 
 
 int ScanCommand(Run &run)
 {
-    PluginSession &p = run.plugin;
+    PluginSession &p = run.plugin();
     AudioFilePlugin &d = p.d();
     FileHost &host = p.host();
     if (!p.Offers((const void *)d.ScanFile, "scan"))
@@ -168,7 +169,17 @@ int ScanCommand(Run &run)
     int result = kExitOk;
     for (size_t i = 0; i < movies.size() && StopRequested() == StopReason::None; ++i) {
         const Movie &m = movies[i];
+        json_report::Object j = json_report::Blank("scan", file);
+        j["plugin"] = p.Name();
+        j["movie"] = i + 1;
+        j["start"] = m.start;
+        j["larger_than_4gib"] = m.tooLarge;
+        const auto record = [&] {
+            if (json_report::On())
+                json_report::Add(j);
+        };
         if (m.tooLarge) {
+            record();
             Say("movie %lu: start %llu, larger than 4 GiB: more than the plug-ins can play or measure, "
                 "not extracted\n",
                 (unsigned long)i + 1, (unsigned long long)m.start);
@@ -176,14 +187,20 @@ int ScanCommand(Run &run)
             continue;
         }
         std::string length = "length: not offered";
+        j["size"] = m.size;
         if (d.GetLength) {
             ResourceItem *item = p.NewItem(file, m.start, m.size, "RAW", BaseName(file));
-            length = item ? p.LengthLine(d.GetLength(item)) : "length: unknown";
+            const int32_t ms = item ? d.GetLength(item) : -1;
+            length = item ? p.LengthLine(ms) : "length: unknown";
+            if (ms >= 0)
+                j["length_ms"] = ms;
         }
         Say("movie %lu: start %llu, size %lu, %s\n", (unsigned long)i + 1, (unsigned long long)m.start,
             (unsigned long)m.size, length.c_str());
-        if (run.o.extractDir.empty())
+        if (run.o.extractDir.empty()) {
+            record();
             continue;
+        }
         const std::string path = JoinPath(run.o.extractDir, OutputName(file, "-" + std::to_string(i + 1) + ".mve"));
         /* A movie whose last chunk was cut off may reach past the file's end:
          * what the file holds of it is written. */
@@ -192,10 +209,14 @@ int ScanCommand(Run &run)
         if (size < m.size)
             Say("note: movie %lu reaches %lu bytes past the end of the file\n", (unsigned long)i + 1,
                 (unsigned long)(m.size - size));
-        if (Extract(run, file, m, size, path))
+        if (Extract(run, file, m, size, path)) {
             Say("extracted: %s\n", DisplayPath(path).c_str());
-        else if (StopRequested() == StopReason::None)
+            j["extracted"] = path;
+        } else if (StopRequested() == StopReason::None) {
             result = kExitNoFile;
+            j["error"] = report::LastError();
+        }
+        record();
         p.AfterItem();
     }
     Say("movies: %lu\n", (unsigned long)movies.size());

@@ -3,7 +3,7 @@
 # the mingw-w64 cross compiler, 32-bit Wine, Xvfb, GoogleTest's sources,
 # FFmpeg (the independent MVE decoder the cross-check compares against),
 # clang (fuzzing), Google Benchmark (scripts/bench.sh), CLI11 (plughost's
-# command line), and for the packages (scripts/release.sh) unzip/zipinfo and
+# command line), nlohmann's JSON library (its --json), and for the packages (scripts/release.sh) unzip/zipinfo and
 # fakeroot (entries owned by root when cpack does not run as root).  Does
 # nothing when everything is already there.
 set -euo pipefail
@@ -27,6 +27,7 @@ have_cmd clang++ || need+=(clang)
 have_pkg libclang-rt-14-dev || need+=(libclang-rt-14-dev)
 have_pkg libbenchmark-dev || need+=(libbenchmark-dev)
 [ -f /usr/include/CLI/CLI.hpp ] || need+=(libcli11-dev)
+[ -f /usr/include/nlohmann/json.hpp ] || need+=(nlohmann-json3-dev)
 have_cmd zipinfo || need+=(unzip)
 have_cmd fakeroot || need+=(fakeroot)
 have_cmd git || need+=(git)
