@@ -2,7 +2,8 @@
 #   Windows: orlimbo-velmora-tasbrin-<version>-win32.zip
 #            velmora.dll, tasbrin.dll, plughost.exe, README.txt, LICENSE.txt
 #   Linux:   orlimbo-velmora-tasbrin-<version>-linux-x86_64.tar.gz
-#            plughost, velmora.so, tasbrin.so, README.txt, LICENSE.txt
+#            plughost, velmora.so, tasbrin.so, README.txt, LICENSE.txt,
+#            plughost.1 (the manual page, for man ./plughost.1)
 # README.txt is README.md's "Install and use" section; the texts get CRLF
 # line ends in the ZIP, so that Notepad shows them.  scripts/package.sh
 # builds the target release_files and runs cpack; scripts/release.sh does
@@ -86,6 +87,13 @@ foreach(_plugin velmora:p2 tasbrin:p3)
 endforeach()
 install(FILES ${_texts}/README.txt DESTINATION . COMPONENT p4_readme)
 install(FILES ${_texts}/LICENSE.txt DESTINATION . COMPONENT p5_license)
+set(_components p1_plughost p2_velmora p3_tasbrin p4_readme p5_license)
+if(NOT WIN32)
+  # Made from plughost --help by host/CMakeLists.txt; a Windows user has no man.
+  add_dependencies(release_files plughost_man_page)
+  install(FILES ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/plughost.1 DESTINATION . COMPONENT p6_manual)
+  list(APPEND _components p6_manual)
+endif()
 
 set(CPACK_PACKAGE_NAME orlimbo-velmora-tasbrin)
 set(CPACK_PACKAGE_VENDOR "the velmora and tasbrin authors")
@@ -96,7 +104,7 @@ set(PACKAGE_ARCHIVE_NAME ${CPACK_PACKAGE_FILE_NAME}${_extension})
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_ARCHIVE_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
-set(CPACK_COMPONENTS_ALL p1_plughost p2_velmora p3_tasbrin p4_readme p5_license)
+set(CPACK_COMPONENTS_ALL ${_components})
 set(CPACK_COMPONENT_INCLUDE_TOPLEVEL_DIRECTORY ON)
 set(CPACK_SOURCE_DATE_EPOCH "${PROJECT_SOURCE_DATE_EPOCH}")
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/CPackProject.cmake)

@@ -37,6 +37,8 @@ int Main(const std::vector<std::string> &args)
     std::unique_ptr<HostDesktop> desktop = MakeHostDesktop();
     const int result = RunCommand(parsed.options, *desktop);
     RunCleanedUp();
+    if (parsed.options.dropped)
+        WaitIfOwnConsole();
     return result;
 }
 

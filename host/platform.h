@@ -54,6 +54,11 @@ std::string MakeTempFile(const std::string &suffix, std::string &error);
  * command window leaves that to the program). */
 bool ShellLeavesWildcards();
 
+/* Files dropped onto the program: when its console window is its own
+ * (started from Explorer) and standard input is that console, waits for
+ * Enter, so that the window stays until the user has read it. */
+void WaitIfOwnConsole();
+
 /* The folder plughost's program file is in, with a trailing separator. */
 std::string ProgramFolder();
 

@@ -93,6 +93,9 @@ const char kPluginSuffix[] = ".so";
 
 bool ShellLeavesWildcards() { return false; }
 
+/* A terminal window outlives the programs run in it. */
+void WaitIfOwnConsole() {}
+
 std::string ProgramFolder()
 {
     char path[4096];

@@ -297,6 +297,20 @@ const char kPluginSuffix[] = ".dll";
 
 bool ShellLeavesWildcards() { return true; }
 
+void WaitIfOwnConsole()
+{
+    DWORD processes[2];
+    DWORD mode;
+    HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
+    if (GetConsoleProcessList(processes, 2) != 1 || !GetConsoleMode(in, &mode))
+        return;
+    std::fputs("Press Enter to close this window.", stderr);
+    std::fflush(stderr);
+    char line[16];
+    DWORD got;
+    ReadConsoleA(in, line, sizeof line, &got, nullptr);
+}
+
 std::string ProgramFolder()
 {
     wchar_t path[MAX_PATH * 4];

@@ -38,7 +38,7 @@ PluginSession::PluginSession(const CliOptions &o, PluginLoader &loader, HostDesk
 
 std::string PluginSession::Name() const { return PluginText(d_->pluginName); }
 
-int PluginSession::Load(const std::string &pluginPath, const std::string &ini)
+int PluginSession::Load(const std::string &pluginPath, const std::string &ini, bool lookingAround)
 {
     pluginPath_ = pluginPath;
     ini_ = ini;
@@ -49,7 +49,8 @@ int PluginSession::Load(const std::string &pluginPath, const std::string &ini)
     }
     auto get = reinterpret_cast<GetAudioFilePluginFn>(loader_.Symbol(PLUGIN_EXPORT_NAME));
     if (!get) {
-        report::Error("%s has no export %s", DisplayPath(pluginPath_).c_str(), PLUGIN_EXPORT_NAME);
+        if (!lookingAround)
+            report::Error("%s has no export %s", DisplayPath(pluginPath_).c_str(), PLUGIN_EXPORT_NAME);
         loader_.Unload();
         return kExitRefused;
     }

@@ -21,7 +21,10 @@ public:
 
     /* kExitOk, or the exit status after saying why the plug-in cannot be
      * used. */
-    int Load(const std::string &pluginPath, const std::string &ini);
+    /* lookingAround: the module was found beside the program, not named;
+     * one that is no plug-in at all (no descriptor export) is passed over
+     * without a word. */
+    int Load(const std::string &pluginPath, const std::string &ini, bool lookingAround = false);
     /* Shutdown, the checks on streams and items left, unloading; the
      * command's result, made a failure when the plug-in broke a rule. */
     int End(int result);

@@ -2,6 +2,7 @@
  * the items and outputs checked before anything is loaded or written, the
  * command, and the end of the run said plainly when it was stopped. */
 #include "commands.h"
+#include "ini_location.h"
 #include "input_file.h"
 #include "json_report.h"
 #include "folder_walk.h"
@@ -132,7 +133,7 @@ int RunLoaded(const CliOptions &given, HostDesktop &desktop)
         !(given.recursive && StatusOf(given.items[0]).kind == FileKind::Folder) &&
         CheckInput(given.items[0], given.command == Command::Scan ? ItemUse::Windowed : ItemUse::Whole) != kExitOk)
         return kExitNoFile;
-    const std::string ini = given.ini.empty() ? folder + "plughost.ini" : given.ini;
+    const std::string ini = given.ini.empty() ? DefaultIniPath(folder) : given.ini;
 
     FileHost host(FileHost::Settings{given.readChunk, given.trace});
     ProgressLine progress(!given.quiet && !given.trace && StderrIsTerminal(), stderr);
@@ -152,7 +153,7 @@ int RunLoaded(const CliOptions &given, HostDesktop &desktop)
     for (const std::string &path : pluginPaths) {
         loaders.push_back(MakePluginLoader());
         sessions.push_back(std::make_unique<PluginSession>(given, *loaders.back(), desktop, host));
-        const int loaded = sessions.back()->Load(path, ini);
+        const int loaded = sessions.back()->Load(path, ini, given.plugin.empty());
         if (loaded != kExitOk) {
             sessions.pop_back();
             if (!given.plugin.empty() || result == kExitOk)
@@ -199,11 +200,6 @@ int RunLoaded(const CliOptions &given, HostDesktop &desktop)
     }
     result = endAll(result);
     json_report::Print();
-    if (o.dropped) {
-        report::Line("%llu converted, %llu skipped, %llu refused%s\n",
-                     (unsigned long long)(run.done - run.failed - run.skipped), (unsigned long long)run.skipped,
-                     (unsigned long long)run.refused, run.failed > run.refused ? ", others failed" : "");
-    }
     if (StopRequested() == StopReason::Interrupted) {
         /* The last line says how far the run came. */
         const size_t n = o.items.size();

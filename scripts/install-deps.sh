@@ -3,8 +3,10 @@
 # the mingw-w64 cross compiler, 32-bit Wine, Xvfb, GoogleTest's sources,
 # FFmpeg (the independent MVE decoder the cross-check compares against),
 # clang (fuzzing), Google Benchmark (scripts/bench.sh), CLI11 (plughost's
-# command line), nlohmann's JSON library (its --json), and for the packages (scripts/release.sh) unzip/zipinfo and
-# fakeroot (entries owned by root when cpack does not run as root).  Does
+# command line), nlohmann's JSON library (its --json), help2man (plughost's
+# manual page, made from its --help), and for the packages
+# (scripts/release.sh) unzip/zipinfo, fakeroot (entries owned by root when
+# cpack does not run as root) and man (the manual page's check).  Does
 # nothing when everything is already there.
 set -euo pipefail
 
@@ -30,6 +32,8 @@ have_pkg libbenchmark-dev || need+=(libbenchmark-dev)
 [ -f /usr/include/nlohmann/json.hpp ] || need+=(nlohmann-json3-dev)
 have_cmd zipinfo || need+=(unzip)
 have_cmd fakeroot || need+=(fakeroot)
+have_cmd help2man || need+=(help2man)
+have_cmd man || need+=(man-db)
 have_cmd git || need+=(git)
 
 if [ ${#need[@]} -eq 0 ]; then

@@ -34,7 +34,7 @@ commit=$(git rev-parse --short HEAD)
 scripts/install-deps.sh || die "scripts/install-deps.sh could not install what the machine lacks"
 missing=()
 for tool in cmake cpack i686-w64-mingw32-g++-posix i686-w64-mingw32-objdump i686-w64-mingw32-windres \
-    g++ readelf zipinfo unzip tar sha256sum wine Xvfb; do
+    g++ readelf zipinfo unzip tar sha256sum wine Xvfb help2man man groff; do
     command -v "$tool" >/dev/null || missing+=("$tool")
 done
 [ "$(id -u)" -eq 0 ] || command -v fakeroot >/dev/null || missing+=(fakeroot)

@@ -12,6 +12,8 @@
 #     system has, without RPATH; the plug-ins export GetAudioFilePlugin;
 #     with TOOLS_DIR (native mve_maker and blb_maker) the unpacked plughost
 #     runs from another folder and decodes a movie and a BLB sound exactly;
+#     plughost.1 is its manual page: man renders it without a warning, with
+#     every command and option --help names and the FILES section;
 #   - README.txt is README.md's "Install and use" section, ASCII, with CRLF
 #     line ends in the ZIP; LICENSE.txt is LICENSE;
 #   - no file holds the source folder's or the build folder's path.
@@ -43,7 +45,7 @@ if [ $kind = win32 ]; then
     details=$(TZ=UTC zipinfo -T "$archive" | grep "$top/")
     unzip -q "$archive" -d "$work"
 else
-    files=(plughost velmora.so tasbrin.so README.txt LICENSE.txt)
+    files=(plughost velmora.so tasbrin.so README.txt LICENSE.txt plughost.1)
     listing=$(tar tzf "$archive")
     details=$(TZ=UTC tar tvzf "$archive" --numeric-owner --full-time)
     tar xzf "$archive" -C "$work"
@@ -173,6 +175,29 @@ if [ $kind = linux ]; then
     call --version
     want_rc 0
     [ "$out" = "plughost $version" ] || fail "--version prints '$out', not 'plughost $version'"
+
+    # The manual page, as man ./plughost.1 shows it (without hyphenation,
+    # so that each name stays whole on its line).
+    call --help
+    help=$out
+    check "plughost.1"
+    warnings=$(groff -man -Tutf8 -ww -z "$pkg/plughost.1" 2>&1)
+    [ -z "$warnings" ] || { err=$warnings; fail "groff warns about the page"; }
+    out=$(cd "$pkg" && LC_ALL=C.UTF-8 MANWIDTH=80 man --nh --nj ./plughost.1 2>"$work/stderr" | col -b)
+    err=$(cat "$work/stderr")
+    [ -z "$err" ] || fail "man ./plughost.1 complains"
+    want_text "PLUGHOST(1)"
+    want_text "plughost $version"
+    want_line "FILES"
+    want_text "plughost.ini"
+    want_text "XDG_CONFIG_HOME"
+    for command in scan play probe length identify infobox --set; do
+        want_text "$command"
+    done
+    for option in $(grep -oE -- '--[a-z][a-z-]+' <<<"$help" | sort -u); do
+        grep -qF -- "$option" <<<"$out" || fail "does not name $option, which --help names"
+    done
+    out=
     if [ -n "$tools" ]; then
         "$tools/mve_maker" --ms 2000 --fps 10 --channels 2 --dpcm -o movie.mve --expect-wav movie-expected.wav >/dev/null
         "$tools/blb_maker" --tune 2 --raw --also-wav click-expected.wav click.07 >/dev/null
