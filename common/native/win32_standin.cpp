@@ -10,8 +10,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 namespace {
@@ -124,15 +122,34 @@ std::string Trim(const std::string &s)
 
 bool SameText(const std::string &a, const char *b) { return lstrcmpiA(a.c_str(), b) == 0; }
 
+/* Plain stdio rather than streams: the stand-in also goes into the browser
+ * page's module, where every kilobyte of run-time library counts. */
 std::vector<std::string> ReadLines(const char *file)
 {
     std::vector<std::string> lines;
-    std::ifstream in(file);
-    for (std::string line; std::getline(in, line);) {
+    std::FILE *in = std::fopen(file, "rb");
+    if (!in)
+        return lines;
+    std::string line;
+    bool any = false;
+    for (int c; (c = std::fgetc(in)) != EOF;) {
+        any = true;
+        if (c == '\n') {
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            lines.push_back(line);
+            line.clear();
+            any = false;
+        } else {
+            line += static_cast<char>(c);
+        }
+    }
+    if (any) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         lines.push_back(line);
     }
+    std::fclose(in);
     return lines;
 }
 
@@ -210,10 +227,13 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
             lines.push_back(entry);
         }
     }
-    std::ofstream outFile(file, std::ios::trunc);
+    std::FILE *outFile = std::fopen(file, "wb");
+    if (!outFile)
+        return FALSE;
+    bool ok = true;
     for (const std::string &line : lines)
-        outFile << line << "\r\n";
-    return outFile.good() ? TRUE : FALSE;
+        ok = std::fputs(line.c_str(), outFile) >= 0 && std::fputs("\r\n", outFile) >= 0 && ok;
+    return std::fclose(outFile) == 0 && ok ? TRUE : FALSE;
 }
 
 } /* extern "C" */
