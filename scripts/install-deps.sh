@@ -30,6 +30,12 @@ have_pkg libbenchmark-dev || need+=(libbenchmark-dev)
 have_cmd zipinfo || need+=(unzip)
 have_cmd fakeroot || need+=(fakeroot)
 have_cmd git || need+=(git)
+# The browser page (web/): Debian's emscripten, and headless Chromium driven
+# through chromedriver by python3-selenium for its test.
+have_cmd emcc || need+=(emscripten)
+have_cmd chromium || need+=(chromium)
+have_cmd chromedriver || need+=(chromium-driver)
+have_pkg python3-selenium || need+=(python3-selenium)
 
 if [ ${#need[@]} -eq 0 ]; then
     exit 0
