@@ -34,7 +34,9 @@ fi
 cd "$root"
 cmake --preset "$preset" -B "$build" >/dev/null
 if [ "$1" = web ]; then
-    # The page is one file: no archive around it.
+    # The page is one file: no archive around it.  emscripten's tools find
+    # their JavaScript modules (acorn) where Debian puts them.
+    export NODE_PATH="${NODE_PATH:-/usr/share/nodejs}"
     cmake --build "$build" -j2 --target web_page >/dev/null
     version=$(sed -nE 's/^project\([^)]*VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
     page="$build/orlimbo-velmora-tasbrin-$version-web.html"
