@@ -78,6 +78,9 @@ endfunction()
 #   script's string table as ModuleStrings.  Of the other resources it has
 #   none: dialogs cannot be created there anyway.
 function(add_audio_plugin name core rc def)
+  if(EMSCRIPTEN)
+    return() # the page links the cores into its own module (web/)
+  endif()
   if(NOT WIN32)
     # Code that ends up in a shared library must be position-independent.
     set_property(TARGET ${core} plugin_common win32_standin PROPERTY POSITION_INDEPENDENT_CODE ON)

@@ -184,7 +184,9 @@ typedef AudioFilePlugin *(PLUGIN_CALL *GetAudioFilePluginFn)(void);
 #endif
 
 /* --- layout checks for the 32-bit build the host loads ------------------ */
-#if defined(_WIN32) && !defined(_WIN64) && defined(__cplusplus)
+/* (and for the browser page's WebAssembly module, 32-bit and little-endian
+ * like the DLLs) */
+#if ((defined(_WIN32) && !defined(_WIN64)) || defined(__wasm32__)) && defined(__cplusplus)
 #include <stddef.h>
 #define PLUGIN_ASSERT_AT(type, field, off) \
     static_assert(offsetof(type, field) == (off), #type "." #field " must be at " #off)

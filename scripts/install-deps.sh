@@ -35,6 +35,12 @@ have_cmd fakeroot || need+=(fakeroot)
 have_cmd help2man || need+=(help2man)
 have_cmd man || need+=(man-db)
 have_cmd git || need+=(git)
+# The browser page (web/): Debian's emscripten, and headless Chromium driven
+# through chromedriver by python3-selenium for its test.
+have_cmd emcc || need+=(emscripten)
+have_cmd chromium || need+=(chromium)
+have_cmd chromedriver || need+=(chromium-driver)
+have_pkg python3-selenium || need+=(python3-selenium)
 
 if [ ${#need[@]} -eq 0 ]; then
     exit 0

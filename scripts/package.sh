@@ -9,11 +9,12 @@
 # (cpack runs under fakeroot unless it already runs as root).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-usage() { echo "usage: scripts/package.sh windows|linux BUILD_DIR" >&2; exit 2; }
+usage() { echo "usage: scripts/package.sh windows|linux|web BUILD_DIR" >&2; exit 2; }
 [ $# -eq 2 ] || usage
 case "$1" in
     windows) preset=release-windows ;;
     linux) preset=release-linux ;;
+    web) preset=release-web ;;
     *) usage ;;
 esac
 build="$(realpath -m "$2")"
@@ -32,6 +33,17 @@ fi
 
 cd "$root"
 cmake --preset "$preset" -B "$build" >/dev/null
+if [ "$1" = web ]; then
+    # The page is one file: no archive around it.  emscripten's tools find
+    # their JavaScript modules (acorn) where Debian puts them.
+    export NODE_PATH="${NODE_PATH:-/usr/share/nodejs}"
+    cmake --build "$build" -j2 --target web_page >/dev/null
+    version=$(sed -nE 's/^project\([^)]*VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
+    page="$build/orlimbo-velmora-tasbrin-$version-web.html"
+    cp "$build/bin/orlimbo-web.html" "$page"
+    echo "$page"
+    exit 0
+fi
 cmake --build "$build" -j2 --target release_files >/dev/null
 # Packages of an earlier run must not be taken for this one's.
 rm -f "$build"/orlimbo-velmora-tasbrin-*.zip "$build"/orlimbo-velmora-tasbrin-*.tar.gz

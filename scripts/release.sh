@@ -3,7 +3,8 @@
 # dist/:
 #   orlimbo-velmora-tasbrin-<version>-win32.zip         for the player's users
 #   orlimbo-velmora-tasbrin-<version>-linux-x86_64.tar.gz   plughost for Linux
-#   SHA256SUMS                                          over both
+#   orlimbo-velmora-tasbrin-<version>-web.html          the page, one file
+#   SHA256SUMS                                          over all three
 #
 # Refuses a folder that is not a git clone and a tree with uncommitted
 # changes or untracked files; installs what the machine lacks
@@ -65,23 +66,33 @@ for i in 0 1; do
         die "the $kind package is not reproducible"
 done
 
+say "building the page (web)"
+webpage=$(scripts/package.sh web "$out/web") || die "the page could not be made"
+say "the page again from a clone in another folder"
+rm -rf "$out/again-web-src"
+git clone -q "$root" "$out/again-web-src"
+again=$("$out/again-web-src/scripts/package.sh" web "$out/again-web") || die "the page could not be made again"
+cmp -s "$webpage" "$again" || die "the page is not reproducible ($webpage, $again)"
+rm -rf "$out/again-web-src"
+
 # --- what ships ---------------------------------------------------------------------
 say "checking what the packages ship"
 cmake --build "$out/windows" -j2 --target mve_maker blb_maker >/dev/null
 cmake --build "$out/linux" -j2 --target mve_maker blb_maker >/dev/null
 bash tests/release/check_package.sh "${packages[0]}" "$root" >&2 || die "the win32 package fails its checks"
 bash tests/release/check_package.sh "${packages[1]}" "$root" "$out/linux/bin" >&2 || die "the Linux package fails its checks"
+bash tests/release/check_web_page.sh "$webpage" "$root" "$version" >&2 || die "the page fails its checks"
 say "the packaged plug-ins under Wine reporting Windows 98, XP and 10"
 bash tests/release/windows_versions_test.sh "$root" "${packages[0]}" "$out/windows/bin" "$root/build" >&2 ||
     die "the packaged plug-ins do not behave the same under every Windows version"
 
 # --- publish --------------------------------------------------------------------------
-cp "${packages[@]}" "$stage/"
-(cd "$stage" && sha256sum -- *.zip *.tar.gz >SHA256SUMS && sha256sum -c --quiet SHA256SUMS) ||
+cp "${packages[@]}" "$webpage" "$stage/"
+(cd "$stage" && sha256sum -- *.zip *.tar.gz *.html >SHA256SUMS && sha256sum -c --quiet SHA256SUMS) ||
     die "SHA256SUMS does not check"
 rm -rf "$out/dist-old"
 [ ! -e dist ] || mv dist "$out/dist-old"
 mv "$stage" dist
 
 say "dist/ ($(($(date +%s) - started)) s):"
-(cd dist && for f in *.zip *.tar.gz; do printf '%10d  %s\n' "$(stat -c %s "$f")" "$f"; done && cat SHA256SUMS)
+(cd dist && for f in *.zip *.tar.gz *.html; do printf '%10d  %s\n' "$(stat -c %s "$f")" "$f"; done && cat SHA256SUMS)

@@ -49,6 +49,13 @@ else
     summary+=("windows: BUILD FAILED"); status=1
 fi
 
+echo "=== browser page (emscripten; headless Chromium, against the native plughost) ==="
+if cmake --preset web >/dev/null && cmake --build --preset web; then
+    run_suite web ctest --preset web
+else
+    summary+=("web: BUILD FAILED"); status=1
+fi
+
 echo "=== fuzzing (clang, libFuzzer; ${FUZZ_SECONDS:-30}s per target, scripts/fuzz.sh) ==="
 scripts/fuzz.sh "${FUZZ_SECONDS:-30}" 2>&1 | tee build/fuzz.log
 [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
@@ -57,7 +64,7 @@ while IFS= read -r line; do summary+=("fuzz $line"); done < <(sed -n '/^=== fuzz
 echo "=== summary ==="
 printf '%s\n' "${summary[@]}"
 passed=0; failed=0
-for log in build/native-ctest.log build/windows-ctest.log; do
+for log in build/native-ctest.log build/windows-ctest.log build/web-ctest.log; do
     [ -f "$log" ] || continue
     if l="$(grep -E '^[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n1)"; then
         total="$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$l")"

@@ -10,8 +10,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 namespace {
@@ -19,11 +17,9 @@ thread_local DWORD t_lastError = 0;
 unsigned g_failCountdown = 0;
 unsigned long g_allocs = 0;
 unsigned long g_frees = 0;
-standin::MessageBoxRecord g_lastBox;
 } // namespace
 
 namespace standin {
-MessageBoxRecord &LastMessageBox() { return g_lastBox; }
 void FailAllocationAfter(unsigned n) { g_failCountdown = n; }
 unsigned long AllocationCount() { return g_allocs; }
 unsigned long FreeCount() { return g_frees; }
@@ -109,37 +105,6 @@ DWORD GetTickCount(void)
     return static_cast<DWORD>(ts.tv_sec * 1000u + ts.tv_nsec / 1000000);
 }
 
-/* --- user interface: no window can be created ----------------------------- */
-
-INT_PTR DialogBoxParamA(HINSTANCE, LPCSTR, HWND, DLGPROC, LPARAM) { return -1; }
-HWND CreateDialogParamA(HINSTANCE, LPCSTR, HWND, DLGPROC, LPARAM) { return nullptr; }
-BOOL EndDialog(HWND, INT_PTR) { return FALSE; }
-BOOL DestroyWindow(HWND) { return FALSE; }
-BOOL SetDlgItemTextA(HWND, int, LPCSTR) { return FALSE; }
-LRESULT SendDlgItemMessageA(HWND, int, UINT, WPARAM, LPARAM) { return 0; }
-LRESULT SendMessageA(HWND, UINT, WPARAM, LPARAM) { return 0; }
-BOOL CheckDlgButton(HWND, int, UINT) { return FALSE; }
-UINT IsDlgButtonChecked(HWND, int) { return BST_UNCHECKED; }
-HWND GetWindow(HWND, UINT) { return nullptr; }
-BOOL GetWindowRect(HWND, RECT *) { return FALSE; }
-BOOL SetWindowPos(HWND, HWND, int, int, int, int, UINT) { return FALSE; }
-BOOL SystemParametersInfoA(UINT, UINT, void *, UINT) { return FALSE; }
-BOOL SetWindowTextA(HWND, LPCSTR) { return FALSE; }
-HWND GetFocus(void) { return nullptr; }
-HWND SetFocus(HWND) { return nullptr; }
-BOOL UpdateWindow(HWND) { return FALSE; }
-BOOL RedrawWindow(HWND, const RECT *, void *, UINT) { return FALSE; }
-BOOL PeekMessageA(MSG *, HWND, UINT, UINT, UINT) { return FALSE; }
-
-int MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type)
-{
-    ++g_lastBox.count;
-    g_lastBox.text = text ? text : "";
-    g_lastBox.caption = caption ? caption : "";
-    g_lastBox.type = type;
-    return 0; /* as when the box cannot be shown */
-}
-
 /* --- INI files: the subset of the profile API the plug-ins use ------------ */
 
 } /* extern "C" */
@@ -157,15 +122,34 @@ std::string Trim(const std::string &s)
 
 bool SameText(const std::string &a, const char *b) { return lstrcmpiA(a.c_str(), b) == 0; }
 
+/* Plain stdio rather than streams: the stand-in also goes into the browser
+ * page's module, where every kilobyte of run-time library counts. */
 std::vector<std::string> ReadLines(const char *file)
 {
     std::vector<std::string> lines;
-    std::ifstream in(file);
-    for (std::string line; std::getline(in, line);) {
+    std::FILE *in = std::fopen(file, "rb");
+    if (!in)
+        return lines;
+    std::string line;
+    bool any = false;
+    for (int c; (c = std::fgetc(in)) != EOF;) {
+        any = true;
+        if (c == '\n') {
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            lines.push_back(line);
+            line.clear();
+            any = false;
+        } else {
+            line += static_cast<char>(c);
+        }
+    }
+    if (any) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         lines.push_back(line);
     }
+    std::fclose(in);
     return lines;
 }
 
@@ -243,10 +227,13 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
             lines.push_back(entry);
         }
     }
-    std::ofstream outFile(file, std::ios::trunc);
+    std::FILE *outFile = std::fopen(file, "wb");
+    if (!outFile)
+        return FALSE;
+    bool ok = true;
     for (const std::string &line : lines)
-        outFile << line << "\r\n";
-    return outFile.good() ? TRUE : FALSE;
+        ok = std::fputs(line.c_str(), outFile) >= 0 && std::fputs("\r\n", outFile) >= 0 && ok;
+    return std::fclose(outFile) == 0 && ok ? TRUE : FALSE;
 }
 
 } /* extern "C" */

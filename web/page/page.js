@@ -1,0 +1,298 @@
+'use strict';
+// The page: files in, one job at a time to the worker (the plug-ins and
+// their host), an item card for each sound out.  Decoded sound is gathered
+// into Blobs as it arrives, so a long item costs about its WAV's size.
+
+var workerSource = document.getElementById('worker-source').textContent;
+var worker = null, workerReady = null;
+var nextId = 1, waiting = new Map(), queue = Promise.resolve();
+var plugins = [];
+var WATCHDOG_MS = 20000;
+var INI_KEY = 'orlimbo-web.ini', WALK_KEY = 'orlimbo-web.walk';
+
+function startWorker() {
+  var url = URL.createObjectURL(new Blob([workerSource], {type: 'text/javascript'}));
+  worker = new Worker(url);
+  URL.revokeObjectURL(url);
+  worker.onmessage = function (e) {
+    var m = e.data, w = waiting.get(m.id);
+    if (!w) return;
+    w.seen = Date.now();
+    if (m.type === 'done') { waiting.delete(m.id); w.resolve(m); }
+    else if (w.onMessage) w.onMessage(m);
+  };
+  workerReady = send({type: 'start', ini: localStorage.getItem(INI_KEY) || ''}).then(function (m) {
+    plugins = m.plugins || [];
+  });
+  return workerReady;
+}
+
+// A job for the worker; its answer, or a problem when the worker stops
+// answering (a plug-in that never comes back): then the worker is replaced.
+function send(message, onMessage, transfer) {
+  var id = nextId++;
+  message.id = id;
+  return new Promise(function (resolve) {
+    var w = {resolve: resolve, onMessage: onMessage, seen: Date.now()};
+    waiting.set(id, w);
+    worker.postMessage(message, transfer || []);
+    var timer = setInterval(function () {
+      if (!waiting.has(id)) { clearInterval(timer); return; }
+      if (Date.now() - w.seen > WATCHDOG_MS) {
+        clearInterval(timer);
+        waiting.delete(id);
+        worker.terminate();
+        waiting.forEach(function (other) { other.resolve({problem: 'stopped'}); });
+        waiting.clear();
+        startWorker();
+        resolve({problem: 'The plug-in made no progress for ' + WATCHDOG_MS / 1000 + ' seconds; it was stopped.'});
+      }
+    }, 1000);
+  });
+}
+
+// Jobs run one after another, each after the worker is ready.
+function enqueue(fn) {
+  queue = queue.then(function () { return workerReady; }).then(fn).catch(function (err) { console.error(err); });
+  return queue;
+}
+
+function el(tag, attrs, text) {
+  var e = document.createElement(tag);
+  for (var k in attrs || {}) e.setAttribute(k, attrs[k]);
+  if (text !== undefined) e.textContent = text;
+  return e;
+}
+
+function clock(ms) {
+  var s = Math.floor(ms / 1000), h = Math.floor(s / 3600), m = Math.floor(s / 60) % 60;
+  var pad = function (v) { return (v < 10 ? '0' : '') + v; };
+  return (h ? h + ':' + pad(m) : m) + ':' + pad(s % 60) + '.' + ('00' + Math.floor(ms % 1000)).slice(-3);
+}
+
+function stem(name) { var d = name.lastIndexOf('.'); return d > 0 ? name.slice(0, d) : name; }
+
+var busy = document.getElementById('busy'), busyText = document.getElementById('busy-text');
+var busyBar = document.getElementById('busy-bar');
+function showBusy(text, fraction) {
+  busy.hidden = !text;
+  busyText.textContent = text || '';
+  if (fraction === undefined) busyBar.removeAttribute('value'); else busyBar.value = fraction;
+}
+
+function wavHeader(rate, channels, bits, dataBytes) {
+  var b = new DataView(new ArrayBuffer(44)), align = channels * ((bits + 7) >> 3);
+  var put = function (at, text) { for (var i = 0; i < 4; i++) b.setUint8(at + i, text.charCodeAt(i)); };
+  var pad = dataBytes & 1;
+  put(0, 'RIFF'); b.setUint32(4, 36 + dataBytes + pad, true); put(8, 'WAVE'); put(12, 'fmt ');
+  b.setUint32(16, 16, true); b.setUint16(20, 1, true); b.setUint16(22, channels, true);
+  b.setUint32(24, rate, true); b.setUint32(28, Math.min(rate * align, 0xFFFFFFFF), true);
+  b.setUint16(32, align, true); b.setUint16(34, bits, true); put(36, 'data'); b.setUint32(40, dataBytes, true);
+  return b.buffer;
+}
+
+function drawWave(canvas, pairs) {
+  var w = canvas.width = canvas.clientWidth || 600, h = canvas.height = 64, g = canvas.getContext('2d');
+  g.fillStyle = '#3a6ea5';
+  var n = pairs.length / 2;
+  for (var x = 0; x < w; x++) {
+    var from = Math.floor(x * n / w), to = Math.max(from + 1, Math.floor((x + 1) * n / w));
+    var lo = 127, hi = -128;
+    for (var i = from; i < to && i < n; i++) { lo = Math.min(lo, pairs[2 * i]); hi = Math.max(hi, pairs[2 * i + 1]); }
+    if (hi < lo) continue;
+    var top = h / 2 - (hi + 0.5) * h / 256, bottom = h / 2 - (lo - 0.5) * h / 256;
+    g.fillRect(x, top, 1, Math.max(1, bottom - top));
+  }
+}
+
+var audioContext = null;
+function player(card, wav) {
+  var box = el('div', {class: 'player'});
+  var button = el('button', {type: 'button', class: 'play'}, 'Play');
+  var bar = el('input', {type: 'range', min: 0, max: 1000, value: 0, class: 'position', 'aria-label': 'position'});
+  var time = el('span', {class: 'time'}, '0:00');
+  var audio = new Audio(), url = URL.createObjectURL(wav), routed = false;
+  audio.src = url;
+  audio.preload = 'metadata';
+  button.onclick = function () {
+    // Web Audio carries the sound: the element decodes the WAV as it plays.
+    if (!audioContext) audioContext = new AudioContext();
+    if (!routed) { audioContext.createMediaElementSource(audio).connect(audioContext.destination); routed = true; }
+    audioContext.resume();
+    if (audio.paused) audio.play(); else audio.pause();
+  };
+  audio.onplay = function () { button.textContent = 'Pause'; };
+  audio.onpause = audio.onended = function () { button.textContent = 'Play'; };
+  audio.ontimeupdate = function () {
+    time.textContent = clock(audio.currentTime * 1000).replace(/\.\d+$/, '');
+    if (audio.duration) bar.value = Math.round(1000 * audio.currentTime / audio.duration);
+  };
+  bar.oninput = function () { if (audio.duration) audio.currentTime = audio.duration * bar.value / 1000; };
+  box.append(button, bar, time);
+  card.append(box);
+  return url;
+}
+
+function card(title, pluginName) {
+  var c = el('section', {class: 'item'});
+  var h = el('h2', {}, title);
+  if (pluginName) h.append(' ', el('span', {class: 'plugin'}, pluginName));
+  c.append(h);
+  document.getElementById('items').append(c);
+  return c;
+}
+
+// One item: its info box, its sound played from Open to Close.
+function play(file, base, size, name, plugin, extra) {
+  var c = card(name, plugins[plugin] ? plugins[plugin].name : '');
+  c.dataset.name = name;
+  var bar = el('progress', {max: 1, class: 'decode'});
+  c.append(bar);
+  var parts = [], pending = [], pendingBytes = 0;
+  var onMessage = function (m) {
+    if (m.type === 'sound') {
+      pending.push(m.chunk);
+      pendingBytes += m.chunk.byteLength;
+      if (pendingBytes >= 16 << 20) { parts.push(new Blob(pending)); pending = []; pendingBytes = 0; }
+    } else if (m.kind === 'decode-progress') {
+      bar.value = m.n;
+      showBusy('Decoding ' + name, m.n);
+    }
+  };
+  showBusy('Decoding ' + name);
+  return send({type: 'play', file: file, base: base, size: size, name: name, data: name, plugin: plugin}, onMessage)
+    .then(function (m) {
+      bar.remove();
+      showBusy('');
+      var dl = el('dl');
+      (m.info || []).forEach(function (f) { dl.append(el('dt', {}, f[0]), el('dd', {}, f[1])); });
+      if (m.info && m.info.length) c.append(dl);
+      (m.boxes || []).forEach(function (t) { c.append(el('p', {class: 'box'}, t)); });
+      if (m.problem) { c.append(el('p', {class: 'problem'}, m.problem)); return; }
+      if (m.refused) { c.append(el('p', {class: 'refusal'}, m.refused.text)); c.classList.add('refused'); return; }
+      if (m.result !== 0) {
+        c.append(el('p', {class: 'problem'}, m.result === 3 ? 'The sound is more than a WAV file holds.'
+          : 'The plug-in wrote more than the buffer it was given; the sound was stopped.'));
+        return;
+      }
+      parts.push(new Blob(pending));
+      pending = [];
+      var tail = m.bytes & 1 ? [new Uint8Array(1)] : [];
+      var wav = new Blob([wavHeader(m.rate, m.channels, m.bits, m.bytes)].concat(parts, tail), {type: 'audio/wav'});
+      parts = [];
+      var align = m.channels * ((m.bits + 7) >> 3), byteRate = m.rate * align;
+      var durationMs = byteRate ? Math.round(m.bytes * 1000 / byteRate) : 0;
+      var facts = el('dl', {class: 'decoded'});
+      facts.append(el('dt', {}, 'Decoded'), el('dd', {class: 'duration'}, clock(durationMs) + ' (' + m.rate +
+        ' Hz, ' + m.channels + ' channel(s), ' + m.bits + '-bit, ' + m.bytes + ' bytes)'));
+      c.append(facts);
+      c.dataset.decodeMs = m.decodeMs;
+      c.dataset.samples = m.bytes / ((m.bits + 7) >> 3);
+      c.dataset.workerMemory = m.memory;
+      c.dataset.wavBytes = wav.size;
+      var url = player(c, wav);
+      var canvas = el('canvas', {class: 'wave'});
+      c.append(canvas);
+      if (m.waveform) requestAnimationFrame(function () { drawWave(canvas, m.waveform); });
+      var links = el('p', {class: 'links'});
+      links.append(el('a', {href: url, download: stem(name) + '.wav', class: 'wav'}, 'Download WAV'));
+      if (extra) extra(links);
+      if (plugins[plugin] && /KORVAT/.test(plugins[plugin].name) || name.match(/\.mve$/i))
+        addWalk(links, file, base, size, name, plugin);
+      c.append(links);
+    });
+}
+
+function addWalk(links, file, base, size, name, plugin) {
+  var button = el('button', {type: 'button', class: 'walk'}, 'Play time by walking');
+  var out = el('span', {class: 'walk-result'});
+  links.append(button, out);
+  button.onclick = function () {
+    button.disabled = true;
+    var bar = el('progress', {max: 100, class: 'walk-progress'});
+    out.textContent = '';
+    out.append(bar);
+    enqueue(function () {
+      return send({type: 'length', file: file, base: base, size: size, name: name, data: name, plugin: plugin},
+        function (m) { if (m.kind === 'progress') bar.value = m.n; }).then(function (m) {
+        button.disabled = false;
+        out.textContent = m.length >= 0 ? ' ' + clock(m.length).replace(/\.\d+$/, '') + ' (' + m.length + ' ms)'
+          : walkAllowed() ? ' not known' : ' walking is off (see Settings)';
+      });
+    });
+  };
+}
+
+function addFile(file) {
+  enqueue(function () {
+    showBusy('Looking at ' + file.name);
+    return send({type: 'choose', file: file, size: file.size, name: file.name}, function (m) {
+      if (m.kind === 'scan-progress') showBusy('Scanning ' + file.name + ' for movies', m.n);
+    }).then(function (m) {
+      showBusy('');
+      if (m.tooLong || m.problem) {
+        card(file.name).append(el('p', {class: 'problem'}, m.problem || 'The file name is too long.'));
+        return;
+      }
+      if (m.plugin >= 0) return play(file, 0, file.size, file.name, m.plugin);
+      var image = card(file.name, 'raw file');
+      image.classList.add('image');
+      var list = el('p', {class: 'movies'}, m.movies.length ? m.movies.length + ' movie(s) found:'
+        : 'No plug-in takes this file, and no movie was found in it.');
+      image.append(list);
+      return m.movies.reduce(function (done, mv, i) {
+        var name = stem(file.name) + '-' + (i + 1) + '.mve';
+        list.append(' ', el('span', {class: 'movie'}, name + ' (at ' + mv.base + ', ' + mv.size + ' bytes)'));
+        return done.then(function () {
+          return play(file, mv.base, mv.size, name, mv.plugin, function (links) {
+            var end = Math.min(file.size, mv.base + mv.size);
+            links.append(el('a', {href: URL.createObjectURL(file.slice(mv.base, end)), download: name,
+              class: 'mve'}, 'Download ' + name));
+          });
+        });
+      }, Promise.resolve());
+    });
+  });
+}
+
+function addFiles(list) { Array.prototype.forEach.call(list, addFile); }
+
+// The walking setting: velmora's key in the INI file the plug-ins are
+// given, kept in this browser; a change starts the plug-ins again.
+function walkAllowed() { return localStorage.getItem(WALK_KEY) === 'on'; }
+function setIniKey(text, section, key, value) {
+  var lines = text ? text.split(/\r?\n/) : [], at = -1, inside = false, end = -1;
+  for (var i = 0; i < lines.length; i++) {
+    var s = lines[i].trim().match(/^\[(.*)\]$/);
+    if (s) { if (inside) { end = i; break; } inside = s[1].trim().toLowerCase() === section.toLowerCase(); if (inside) at = i; }
+    else if (inside && lines[i].split('=')[0].trim().toLowerCase() === key.toLowerCase()) { lines[i] = key + '=' + value; return lines.join('\r\n'); }
+  }
+  if (at < 0) { while (lines.length && !lines[lines.length - 1]) lines.pop(); lines.push('[' + section + ']', key + '=' + value); }
+  else lines.splice(end < 0 ? lines.length : end, 0, key + '=' + value);
+  return lines.join('\r\n') + (lines[lines.length - 1] ? '\r\n' : '');
+}
+var walk = document.getElementById('walk');
+walk.checked = walkAllowed();
+walk.onchange = function () {
+  localStorage.setItem(WALK_KEY, walk.checked ? 'on' : 'off');
+  enqueue(function () {
+    return send({type: 'shutdown'}).then(function (m) {
+      var section = plugins.filter(function (p) { return /KORVAT/.test(p.name); })[0];
+      var ini = m.ini || '';
+      if (section) ini = setIniKey(ini, section.name, 'NoWalk', walk.checked ? 'off' : 'on');
+      localStorage.setItem(INI_KEY, ini);
+      worker.terminate();
+      return startWorker();
+    });
+  });
+};
+
+var input = document.getElementById('files');
+input.onchange = function () { addFiles(input.files); input.value = ''; };
+var drop = document.getElementById('drop');
+drop.ondragover = function (e) { e.preventDefault(); drop.classList.add('over'); };
+drop.ondragleave = function () { drop.classList.remove('over'); };
+drop.ondrop = function (e) { e.preventDefault(); drop.classList.remove('over'); addFiles(e.dataTransfer.files); };
+window.addEventListener('pagehide', function () { if (worker) worker.postMessage({type: 'shutdown', id: 0}); });
+
+startWorker();

@@ -1,0 +1,132 @@
+#!/usr/bin/python3
+"""The page in a real browser: headless Chromium opens the built page from
+file:// (no network), is given a made movie, a BLB sound, a disc image with
+two movies in it and a damaged movie through the file input, and must
+offer WAVs equal to native plughost's byte for byte, the image's movies as
+.mve files equal to plughost scan --extract's, and velmora's refusal text
+for the damaged movie.  Leaves a screenshot beside its inputs.
+
+usage: browser_test.py PAGE NATIVE_BIN WORK_DIR"""
+import base64
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.by import By
+
+page, native, work = (os.path.abspath(a) for a in sys.argv[1:4])
+shutil.rmtree(work, ignore_errors=True)
+os.makedirs(work)
+failures = []
+
+
+def run(*args):
+    subprocess.run(args, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def check(ok, what):
+    print(("ok: " if ok else "FAIL: ") + what)
+    if not ok:
+        failures.append(what)
+
+
+def path(name):
+    return os.path.join(work, name)
+
+
+# Inputs, and plughost's answers for them.
+run(f"{native}/mve_maker", "--dpcm", "--channels", "2", "--ms", "3000", "-o", path("stereo.mve"))
+run(f"{native}/mve_maker", "--pcm", "--bits", "8", "--ms", "1500", "-o", path("eight.mve"))
+run(f"{native}/blb_maker", "--tune", "2", "--shift", "4", path("music-4.08"))
+run(f"{native}/mve_maker", "join", "--junk", "5000", "-o", path("disc.iso"), path("stereo.mve"), path("eight.mve"))
+with open(path("stereo.mve"), "rb") as f:
+    movie = f.read()
+with open(path("broken.mve"), "wb") as f:
+    f.write(movie[:20] + b"\xff" * 6 + movie[26:400])
+plug = f"{native}/plughost"
+for name, plugin in (("stereo.mve", "velmora"), ("eight.mve", "velmora"), ("music-4.08", "tasbrin")):
+    run(plug, plugin, "play", path(name), "-o", path(name + ".ref.wav"))
+os.makedirs(path("extract"))
+run(plug, "velmora", "scan", path("disc.iso"), "--extract", path("extract"))
+
+profile = tempfile.mkdtemp(prefix="web-test-profile-")
+options = webdriver.ChromeOptions()
+for flag in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+             "--disable-background-networking", "--disable-component-update", "--disable-sync",
+             "--user-data-dir=" + profile, "--window-size=1100,1400", "--allow-file-access-from-files"):
+    options.add_argument(flag)
+options.binary_location = "/usr/bin/chromium"
+driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+started = time.time()
+try:
+    driver.set_script_timeout(60)
+    driver.get("file://" + page)
+    files = [path(n) for n in ("stereo.mve", "music-4.08", "disc.iso", "broken.mve", "eight.mve")]
+    driver.find_element(By.ID, "files").send_keys("\n".join(files))
+    # Five files: the movie, the sound, the image's two movies, the
+    # damaged movie, the 8-bit movie -- six item cards besides the image's.
+    deadline = time.time() + 60
+    while time.time() < deadline:
+        done = driver.execute_script(
+            "return document.querySelectorAll('.item a.wav, .item .refusal, .item .problem').length")
+        if done >= 6:
+            break
+        time.sleep(0.2)
+
+    def download(selector_name, kind):
+        return driver.execute_async_script("""
+            var done = arguments[arguments.length - 1];
+            var card = Array.from(document.querySelectorAll('.item')).find(c => c.dataset.name === arguments[0]);
+            var a = card && card.querySelector(arguments[1]);
+            if (!a) { done(null); return; }
+            fetch(a.href).then(r => r.arrayBuffer()).then(b => {
+              var s = '', u = new Uint8Array(b);
+              for (var i = 0; i < u.length; i += 32768) s += String.fromCharCode.apply(null, u.subarray(i, i + 32768));
+              done([a.getAttribute('download'), btoa(s)]);
+            }, e => done(null));""", selector_name, kind)
+
+    for name in ("stereo.mve", "eight.mve", "music-4.08"):
+        got = download(name, "a.wav")
+        with open(path(name + ".ref.wav"), "rb") as f:
+            want = f.read()
+        check(got is not None and base64.b64decode(got[1]) == want,
+              f"{name}: Download WAV equals plughost play's {len(want)} bytes")
+        check(got is not None and got[0] == name.rsplit(".", 1)[0] + ".wav", f"{name}: the link saves as NAME.wav")
+
+    for i, name in enumerate(("disc-1.mve", "disc-2.mve"), 1):
+        got = download(name, "a.mve")
+        with open(path(f"extract/disc-{i}.mve"), "rb") as f:
+            want = f.read()
+        check(got is not None and base64.b64decode(got[1]) == want, f"{name}: the movie found in the image equals plughost's extract")
+        got = download(name, "a.wav")
+        check(got is not None, f"{name}: the image's movie plays")
+    listed = driver.execute_script("return document.querySelector('.item.image .movies').textContent")
+    check(listed.startswith("2 movie(s) found"), "the image lists its two movies")
+
+    refusal = driver.execute_script(
+        "var c = Array.from(document.querySelectorAll('.item')).find(c => c.dataset.name === 'broken.mve');"
+        "var r = c && c.querySelector('.refusal'); return r ? r.textContent : null")
+    check(refusal == "This file is not a valid MVE video file with soundtrack.",
+          "the damaged movie shows velmora's refusal text")
+
+    info = driver.execute_script(
+        "var c = Array.from(document.querySelectorAll('.item')).find(c => c.dataset.name === 'music-4.08');"
+        "return Array.from(c.querySelectorAll('dl:first-of-type dt')).map(e => e.textContent + '=' + e.nextSibling.textContent)")
+    check(any(s.startswith("File Data String=music-4.08") for s in info) and any("DW ADPCM" in s for s in info),
+          "the BLB sound shows its info box (data string, format)")
+    driver.execute_script("document.querySelector('.item canvas.wave').scrollIntoView()")
+    driver.execute_script("window.scrollTo(0, 0)")
+    driver.save_screenshot(path("page.png"))
+    check(os.path.getsize(path("page.png")) > 0, "screenshot " + path("page.png"))
+    errors = [e for e in driver.get_log("browser") if e.get("level") == "SEVERE"]
+    check(not errors, "no errors in the page's console: " + repr(errors[:3]))
+finally:
+    driver.quit()
+    shutil.rmtree(profile, ignore_errors=True)
+print(f"browser part: {time.time() - started:.1f} s")
+sys.exit(1 if failures else 0)

@@ -1,0 +1,253 @@
+#include "web_services.h"
+#include "page_events.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr uint32_t kReadAhead = 256 * 1024;
+
+/* What a stream or container has read of its file ahead of the plug-in;
+ * reads of half the window or more go straight into the plug-in's buffer. */
+struct ReadAhead {
+    std::vector<uint8_t> bytes;
+    uint64_t start = 0;
+    uint32_t length = 0;
+};
+
+uint32_t ReadThrough(ReadAhead &ra, int file, uint64_t offset, uint8_t *out, uint32_t n)
+{
+    if (n >= kReadAhead / 2)
+        return PageRead(file, static_cast<double>(offset), out, n);
+    if (offset < ra.start || offset + n > ra.start + ra.length) {
+        if (ra.bytes.empty())
+            ra.bytes.resize(kReadAhead);
+        ra.start = offset;
+        ra.length = PageRead(file, static_cast<double>(offset), ra.bytes.data(), kReadAhead);
+    }
+    const uint64_t end = ra.start + ra.length;
+    const uint32_t have = offset >= ra.start && offset < end ? static_cast<uint32_t>(end - offset) : 0;
+    const uint32_t m = std::min(n, have);
+    if (m)
+        std::memcpy(out, ra.bytes.data() + (offset - ra.start), m);
+    return m;
+}
+
+/* An extent of a file with a position in it, as the services see it. */
+struct Extent {
+    int file = -1;
+    uint64_t base = 0;
+    uint32_t size = 0;
+    uint32_t position = 0;
+    ReadAhead ahead;
+
+    void Seek(int32_t offset, uint32_t origin)
+    {
+        if (origin != HOST_SEEK_SET && origin != HOST_SEEK_CUR)
+            return; /* no other origin is defined */
+        int64_t target = (origin == HOST_SEEK_SET ? 0 : static_cast<int64_t>(position)) + offset;
+        target = std::max<int64_t>(target, 0);
+        position = static_cast<uint32_t>(std::min<int64_t>(target, 0xFFFFFFFFLL));
+    }
+    uint32_t Read(void *buffer, uint32_t count)
+    {
+        uint32_t n = position < size ? std::min(count, size - position) : 0;
+        if (n && buffer)
+            n = ReadThrough(ahead, file, base + position, static_cast<uint8_t *>(buffer), n);
+        else
+            n = 0;
+        position += n;
+        return n;
+    }
+};
+
+struct Container {
+    ContainerFile visible;
+    ContainerPlugin plugin;
+    std::string shortName;
+    Extent extent;
+};
+
+struct Item {
+    ResourceItem record;
+    std::unique_ptr<Container> container;
+    Extent extent; /* file, base and size; the position is each stream's */
+};
+
+struct Stream {
+    StreamHandle visible;
+    Extent extent;
+};
+
+std::map<ResourceItem *, std::unique_ptr<Item>> g_items;
+std::map<StreamHandle *, std::unique_ptr<Stream>> g_streams;
+std::map<ContainerFile *, Container *> g_containers;
+
+Stream *FindStream(StreamHandle *h)
+{
+    const auto s = g_streams.find(h);
+    return s == g_streams.end() ? nullptr : s->second.get();
+}
+
+Container *FindContainer(ContainerFile *cf)
+{
+    const auto c = g_containers.find(cf);
+    return c == g_containers.end() ? nullptr : c->second;
+}
+
+StreamHandle *PLUGIN_CALL SvcOpen(ResourceItem *item) { return WebOpenStream(item); }
+void PLUGIN_CALL SvcClose(StreamHandle *h) { WebCloseStream(h); }
+uint32_t PLUGIN_CALL SvcGetSize(StreamHandle *h)
+{
+    Stream *s = FindStream(h);
+    return s ? s->extent.size : 0;
+}
+uint32_t PLUGIN_CALL SvcTell(StreamHandle *h)
+{
+    Stream *s = FindStream(h);
+    return s ? s->extent.position : 0;
+}
+uint32_t PLUGIN_CALL SvcIsEof(StreamHandle *h)
+{
+    Stream *s = FindStream(h);
+    return s ? (s->extent.position >= s->extent.size ? 1u : 0u) : 1u;
+}
+void PLUGIN_CALL SvcSeek(StreamHandle *h, int32_t offset, uint32_t origin)
+{
+    if (Stream *s = FindStream(h))
+        s->extent.Seek(offset, origin);
+}
+void PLUGIN_CALL SvcRead(StreamHandle *h, void *buffer, uint32_t count, uint32_t *got)
+{
+    if (!got)
+        return;
+    Stream *s = FindStream(h);
+    *got = s ? s->extent.Read(buffer, count) : 0;
+}
+
+const HostFileServices kServices = {SvcOpen, SvcClose, SvcGetSize, SvcTell, SvcIsEof, SvcSeek, SvcRead};
+
+uint32_t PLUGIN_CALL CfTell(ContainerFile *cf)
+{
+    Container *c = FindContainer(cf);
+    return c ? c->extent.position : 0;
+}
+uint32_t PLUGIN_CALL CfIsEof(ContainerFile *cf)
+{
+    Container *c = FindContainer(cf);
+    return c ? (c->extent.position >= c->extent.size ? 1u : 0u) : 1u;
+}
+void PLUGIN_CALL CfSeek(ContainerFile *cf, int32_t offset, uint32_t origin)
+{
+    if (Container *c = FindContainer(cf))
+        c->extent.Seek(offset, origin);
+}
+void PLUGIN_CALL CfRead(ContainerFile *cf, void *buffer, uint32_t count, uint32_t *got)
+{
+    if (!got)
+        return;
+    Container *c = FindContainer(cf);
+    *got = c ? c->extent.Read(buffer, count) : 0;
+}
+
+std::unique_ptr<Container> NewContainer(int file, uint64_t base, uint32_t size, const char *shortName)
+{
+    auto c = std::make_unique<Container>();
+    std::memset(&c->visible, 0, sizeof c->visible);
+    std::memset(&c->plugin, 0, sizeof c->plugin);
+    c->shortName = shortName;
+    c->plugin.shortName = c->shortName.c_str();
+    c->plugin.Tell = CfTell;
+    c->plugin.IsEof = CfIsEof;
+    c->plugin.Seek = CfSeek;
+    c->plugin.Read = CfRead;
+    c->visible.plugin = &c->plugin;
+    c->extent.file = file;
+    c->extent.base = base;
+    c->extent.size = size;
+    g_containers[&c->visible] = c.get();
+    return c;
+}
+
+} // namespace
+
+const HostFileServices *WebServices() { return &kServices; }
+
+ResourceItem *WebNewItem(int file, uint64_t base, uint32_t size, const char *containerName,
+                         const std::string &name, const std::string &dataString)
+{
+    if (name.size() >= RESOURCE_NAME_CAPACITY || dataString.size() >= RESOURCE_DATA_CAPACITY)
+        return nullptr;
+    auto item = std::make_unique<Item>();
+    std::memset(&item->record, 0, sizeof item->record);
+    item->record.cachedLength = -1; /* not determined yet */
+    std::memcpy(item->record.name, name.c_str(), name.size() + 1);
+    std::memcpy(item->record.dataString, dataString.c_str(), dataString.size() + 1);
+    item->container = NewContainer(file, base, size, containerName);
+    item->extent.file = file;
+    item->extent.base = base;
+    item->extent.size = size;
+    ResourceItem *record = &item->record;
+    g_items[record] = std::move(item);
+    return record;
+}
+
+void WebDeleteItem(ResourceItem *record)
+{
+    const auto i = g_items.find(record);
+    if (i == g_items.end())
+        return;
+    g_containers.erase(&i->second->container->visible);
+    g_items.erase(i);
+}
+
+bool WebItemExtent(ResourceItem *record, int *file, uint64_t *base, uint32_t *size)
+{
+    const auto i = g_items.find(record);
+    if (i == g_items.end())
+        return false;
+    *file = i->second->extent.file;
+    *base = i->second->extent.base;
+    *size = i->second->extent.size;
+    return true;
+}
+
+StreamHandle *WebOpenStream(ResourceItem *record)
+{
+    const auto i = g_items.find(record);
+    if (i == g_items.end())
+        return nullptr;
+    auto s = std::make_unique<Stream>();
+    std::memset(&s->visible, 0, sizeof s->visible);
+    s->visible.container = &i->second->container->visible;
+    s->visible.item = record;
+    s->extent.file = i->second->extent.file;
+    s->extent.base = i->second->extent.base;
+    s->extent.size = i->second->extent.size;
+    StreamHandle *h = &s->visible;
+    g_streams[h] = std::move(s);
+    return h;
+}
+
+void WebCloseStream(StreamHandle *h) { g_streams.erase(h); }
+
+uint32_t WebOpenStreams() { return static_cast<uint32_t>(g_streams.size()); }
+
+ContainerFile *WebOpenContainer(int file, uint64_t size, const char *shortName)
+{
+    const uint32_t extent = static_cast<uint32_t>(std::min<uint64_t>(size, 0xFFFFFFFFu));
+    return &NewContainer(file, 0, extent, shortName).release()->visible;
+}
+
+void WebCloseContainer(ContainerFile *cf)
+{
+    Container *c = FindContainer(cf);
+    if (!c)
+        return;
+    g_containers.erase(cf);
+    delete c;
+}

@@ -1,0 +1,38 @@
+/* The player's stream and container services for the page, served from
+ * the files the user gave it (read on demand through PageRead, so a file of
+ * any size costs the same few hundred kilobytes).
+ *
+ * An item is an extent of a file, so one disc image can hold several
+ * items.  Every stream and container reads through a read-ahead window of
+ * fixed size: plug-ins ask for a few bytes at a time, and each trip to the
+ * page's file costs far more than decoding them. */
+#ifndef WEB_WEB_SERVICES_H
+#define WEB_WEB_SERVICES_H
+
+#include "common/plugin_api.h"
+
+#include <cstdint>
+#include <string>
+
+/* The table for every descriptor's hostServices. */
+const HostFileServices *WebServices();
+
+/* A new item over [base, base + size) of the page's file `file`, whose
+ * container reader is called containerName; NULL when the name or data
+ * string does not fit the record. */
+ResourceItem *WebNewItem(int file, uint64_t base, uint32_t size, const char *containerName,
+                         const std::string &name, const std::string &dataString);
+void WebDeleteItem(ResourceItem *item);
+/* The file and extent of an item the host made, or false. */
+bool WebItemExtent(ResourceItem *item, int *file, uint64_t *base, uint32_t *size);
+
+/* The host's own open and dispose of a stream. */
+StreamHandle *WebOpenStream(ResourceItem *item);
+void WebCloseStream(StreamHandle *h);
+uint32_t WebOpenStreams();
+
+/* A whole file as a container reader named shortName sees it (ScanFile). */
+ContainerFile *WebOpenContainer(int file, uint64_t size, const char *shortName);
+void WebCloseContainer(ContainerFile *cf);
+
+#endif
