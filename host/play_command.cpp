@@ -311,7 +311,7 @@ int ProbeCommand(Run &run)
         std::string length = "length: not offered";
         int32_t lengthMs = -1;
         if (p.d().GetLength) {
-            ResourceItem *item = p.NewItem(path, 0, UINT32_MAX, run.o.container, ItemName(run.o, path));
+            ResourceItem *item = p.WholeItem(path);
             lengthMs = item ? p.d().GetLength(item) : -1;
             length = item ? p.LengthLine(lengthMs) : "length: unknown";
         }

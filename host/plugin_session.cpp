@@ -142,7 +142,7 @@ ResourceItem *PluginSession::NewItem(const std::string &path, uint64_t base, uin
 
 StreamHandle *PluginSession::OpenItemStream(const std::string &path)
 {
-    ResourceItem *item = NewItem(path, 0, UINT32_MAX, o_.container, ItemName(o_, path));
+    ResourceItem *item = WholeItem(path);
     if (!item)
         return nullptr;
     StreamHandle *h = host_.OpenStream(item);

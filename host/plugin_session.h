@@ -40,6 +40,8 @@ public:
     /* An item over [base, base + size) of path; NULL after saying why. */
     ResourceItem *NewItem(const std::string &path, uint64_t base, uint32_t size, const std::string &container,
                           const std::string &name);
+    /* An item over the whole file, named as the options say. */
+    ResourceItem *WholeItem(const std::string &path) { return NewItem(path, 0, UINT32_MAX, o_.container, ItemName(o_, path)); }
     /* An item over the whole file and a stream the host opened on it, as
      * the player has before it calls Open or Identify; NULL after saying
      * why. */

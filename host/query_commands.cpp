@@ -114,7 +114,7 @@ int LengthCommand(Run &run)
         return kExitRefused;
     return EachItem(run, [&](const std::string &path) {
         PluginSession &p = run.plugin();
-        ResourceItem *item = p.NewItem(path, 0, UINT32_MAX, run.o.container, ItemName(run.o, path));
+        ResourceItem *item = p.WholeItem(path);
         if (!item)
             return static_cast<int>(kExitNoFile);
         const int32_t ms = p.d().GetLength(item);
@@ -194,7 +194,7 @@ int InfoBoxCommand(Run &run)
         return kExitRefused;
     return EachItem(run, [&](const std::string &path) {
         PluginSession &p = run.plugin();
-        ResourceItem *item = p.NewItem(path, 0, UINT32_MAX, run.o.container, ItemName(run.o, path));
+        ResourceItem *item = p.WholeItem(path);
         if (!item)
             return static_cast<int>(kExitNoFile);
         p.d().InfoBox(item, p.d().hHostWindow);
