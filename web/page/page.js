@@ -70,7 +70,6 @@ function clock(ms) {
   return (h ? h + ':' + pad(m) : m) + ':' + pad(s % 60) + '.' + ('00' + Math.floor(ms % 1000)).slice(-3);
 }
 
-function stem(name) { var d = name.lastIndexOf('.'); return d > 0 ? name.slice(0, d) : name; }
 
 var busy = document.getElementById('busy'), busyText = document.getElementById('busy-text');
 var busyBar = document.getElementById('busy-bar');
@@ -195,7 +194,8 @@ function play(file, base, size, name, plugin, extra) {
       c.append(canvas);
       if (m.waveform) requestAnimationFrame(function () { drawWave(canvas, m.waveform); });
       var links = el('p', {class: 'links'});
-      links.append(el('a', {href: url, download: stem(name) + '.wav', class: 'wav'}, 'Download WAV'));
+      /* plughost's naming rule: the whole file name, so music-4.07 and music-4.08 never meet. */
+      links.append(el('a', {href: url, download: name + '.wav', class: 'wav'}, 'Download WAV'));
       if (extra) extra(links);
       if (plugins[plugin] && /KORVAT/.test(plugins[plugin].name) || name.match(/\.mve$/i))
         addWalk(links, file, base, size, name, plugin);
@@ -241,7 +241,7 @@ function addFile(file) {
         : 'No plug-in takes this file, and no movie was found in it.');
       image.append(list);
       return m.movies.reduce(function (done, mv, i) {
-        var name = stem(file.name) + '-' + (i + 1) + '.mve';
+        var name = file.name + '-' + (i + 1) + '.mve';
         list.append(' ', el('span', {class: 'movie'}, name + ' (at ' + mv.base + ', ' + mv.size + ' bytes)'));
         return done.then(function () {
           return play(file, mv.base, mv.size, name, mv.plugin, function (links) {

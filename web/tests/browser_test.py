@@ -96,11 +96,11 @@ try:
             want = f.read()
         check(got is not None and base64.b64decode(got[1]) == want,
               f"{name}: Download WAV equals plughost play's {len(want)} bytes")
-        check(got is not None and got[0] == name.rsplit(".", 1)[0] + ".wav", f"{name}: the link saves as NAME.wav")
+        check(got is not None and got[0] == name + ".wav", f"{name}: the link saves as NAME.wav")
 
-    for i, name in enumerate(("disc-1.mve", "disc-2.mve"), 1):
+    for i, name in enumerate(("disc.iso-1.mve", "disc.iso-2.mve"), 1):
         got = download(name, "a.mve")
-        with open(path(f"extract/disc-{i}.mve"), "rb") as f:
+        with open(path(f"extract/disc.iso-{i}.mve"), "rb") as f:
             want = f.read()
         check(got is not None and base64.b64decode(got[1]) == want, f"{name}: the movie found in the image equals plughost's extract")
         got = download(name, "a.wav")
