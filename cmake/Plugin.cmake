@@ -101,9 +101,17 @@ function(add_audio_plugin name core rc def)
   target_link_libraries(${name} PRIVATE
     -Wl,--whole-archive ${core} -Wl,--no-whole-archive
     plugin_runtime)
+  # The entry point's symbol is decorated as stdcall in 32-bit code only
+  # (the 64-bit build exists to run plughost's Windows side under a 64-bit
+  # Wine; the product is the 32-bit DLLs).
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(entry _DllEntry@12)
+  else()
+    set(entry DllEntry)
+  endif()
   target_link_options(${name} PRIVATE
     -nostdlib -nostartfiles -nodefaultlibs -static-libgcc
-    -Wl,--entry,_DllEntry@12 -Wl,--gc-sections -Wl,--no-insert-timestamp
+    -Wl,--entry,${entry} -Wl,--gc-sections -Wl,--no-insert-timestamp
     -Wl,--enable-stdcall-fixup -s)
   target_link_libraries(${name} PRIVATE -lkernel32 -luser32)
 endfunction()

@@ -1,6 +1,6 @@
 #!/bin/bash
 # Installs what a fresh Debian machine lacks for building and testing:
-# the mingw-w64 cross compiler, 32-bit Wine, Xvfb, GoogleTest's sources,
+# the mingw-w64 cross compilers, 32-bit and 64-bit Wine, Xvfb, GoogleTest's sources,
 # FFmpeg (the independent MVE decoder the cross-check compares against),
 # clang (fuzzing), Google Benchmark (scripts/bench.sh), CLI11 (plughost's
 # command line), nlohmann's JSON library (its --json), help2man (plughost's
@@ -22,6 +22,11 @@ have_cmd i686-w64-mingw32-g++-posix || need+=(g++-mingw-w64-i686)
 have_cmd i686-w64-mingw32-windres || need+=(binutils-mingw-w64-i686)
 have_cmd wine || need+=(wine)
 have_pkg wine32:i386 || need+=(wine32:i386)
+# Where the kernel runs no 32-bit programs, plughost's Windows side is run as
+# a 64-bit build under 64-bit Wine (preset windows64).
+have_cmd x86_64-w64-mingw32-g++-posix || need+=(g++-mingw-w64-x86-64-posix)
+have_cmd x86_64-w64-mingw32-windres || need+=(binutils-mingw-w64-x86-64)
+[ -x /usr/lib/wine/wine64 ] || need+=(wine64)
 have_cmd Xvfb || need+=(xvfb)
 have_cmd ffmpeg || need+=(ffmpeg)
 [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(libgtest-dev)

@@ -1,7 +1,9 @@
 #!/bin/bash
 # Runs every test: the native build (ASan + UBSan unit tests, fuzz-corpus
 # replays), the Windows build (the real DLLs, plughost and the Windows
-# test programs under 32-bit Wine inside one Xvfb display), and each fuzz
+# test programs under 32-bit Wine inside one Xvfb display; where 32-bit
+# programs cannot run, plughost's Windows side as a 64-bit build under 64-bit
+# Wine), the browser page in headless Chromium, and each fuzz
 # target for FUZZ_SECONDS (default 30) seconds.
 # Installs missing packages first.  Exit status: 0 only if everything passed.
 set -uo pipefail
@@ -34,8 +36,9 @@ fi
 echo "=== Windows build (mingw-w64 i686, run under Wine) ==="
 # 32-bit Wine is a 32-bit Linux program: a kernel built without 32-bit
 # emulation, or started with it off (ia32_emulation=off), cannot run it at
-# all.  Then the Windows build is still made, and the summary says plainly
-# that its tests did not run and why.
+# all.  Then the Windows build is still made, the summary says plainly that
+# its tests did not run and why, and plughost's Windows side is tested as a
+# 64-bit build under 64-bit Wine instead (preset windows64).
 runs_32bit() { /lib/ld-linux.so.2 --help >/dev/null 2>&1; }
 if cmake --preset windows >/dev/null && cmake --build --preset windows; then
     if runs_32bit; then
@@ -44,6 +47,12 @@ if cmake --preset windows >/dev/null && cmake --build --preset windows; then
         echo "windows: built; its tests NOT RUN: this kernel runs no 32-bit programs" \
             "(32-bit emulation is off: $(uname -r)), and 32-bit Wine is one" >&2
         summary+=("windows: built, tests NOT RUN (the kernel runs no 32-bit programs, so no 32-bit Wine)")
+        echo "=== plughost's Windows side, 64-bit build under 64-bit Wine ==="
+        if cmake --preset windows64 >/dev/null && cmake --build --preset windows64; then
+            WINE_BITS=64 run_suite windows64 scripts/with-wine-display.sh ctest --preset windows64
+        else
+            summary+=("windows64: BUILD FAILED"); status=1
+        fi
     fi
 else
     summary+=("windows: BUILD FAILED"); status=1
@@ -64,7 +73,7 @@ while IFS= read -r line; do summary+=("fuzz $line"); done < <(sed -n '/^=== fuzz
 echo "=== summary ==="
 printf '%s\n' "${summary[@]}"
 passed=0; failed=0
-for log in build/native-ctest.log build/windows-ctest.log build/web-ctest.log; do
+for log in build/native-ctest.log build/windows-ctest.log build/windows64-ctest.log build/web-ctest.log; do
     [ -f "$log" ] || continue
     if l="$(grep -E '^[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n1)"; then
         total="$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$l")"

@@ -3,15 +3,24 @@
 # and the project's Wine prefix ready (created on first use, ~10 s), then
 # stops that prefix's wineserver and the display again.  WINEPREFIX chooses
 # another project-owned prefix; WINE_WINDOWS_VERSION makes Wine report
-# another Windows there (see below).
+# another Windows there (see below).  WINE_BITS=64 uses the 64-bit Wine and
+# its own prefix (build/wineprefix64), for the windows64 build.
 #
 # Windows and dialogs need an X display; a wineserver remembers the display it
 # started with, so the prefix's server is killed before and after the run.
 set -u
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(cd "$here/.." && pwd)"
-export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}"
-export WINEARCH=win32
+export WINE_BITS="${WINE_BITS:-32}"
+if [ "$WINE_BITS" = 64 ]; then
+    export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix64}"
+    export WINEARCH=win64
+    wine() { /usr/lib/wine/wine64 "$@"; }
+    wineserver() { /usr/lib/wine/wineserver64 "$@"; }
+else
+    export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}"
+    export WINEARCH=win32
+fi
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 mkdir -p "$(dirname "$WINEPREFIX")"
@@ -42,7 +51,7 @@ trap cleanup EXIT
 
 if [ ! -f "$WINEPREFIX/.project-prefix-ready" ]; then
     echo "with-wine-display: preparing Wine prefix $WINEPREFIX" >&2
-    wineboot -i >/dev/null 2>&1
+    wine wineboot -i >/dev/null 2>&1
     # Without a window manager Wine waits ~2 s whenever a managed window hides.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wineserver -w
