@@ -93,6 +93,10 @@ ParseResult Fail(const std::string &why)
 /* Checks that need the whole line: which options go with which command. */
 std::string Conflicts(const CliOptions &o)
 {
+    /* Dropped files come with no options and are written beside
+     * themselves: nothing to conflict. */
+    if (o.dropped)
+        return std::string();
     const bool play = o.command == Command::Play;
     if (play && o.output.empty() && o.outputDir.empty())
         return "play needs -o OUT.wav (or -o - for standard output) or -d DIR";

@@ -3,7 +3,8 @@
  * data string ("overrun": Read writes one byte past the buffer; "toomuch":
  * Read claims more bytes than asked; "leak": GetLength leaves its stream
  * open; "scribble": GetLength writes the item's cached length; "refuse": Open
- * fails with code 0x20000002, for which it has no string).  Its
+ * fails with code 0x20000002, for which it has no string; "ask": Open asks
+ * a question in a message box before it plays).  Its
  * movies are "MOVIE!" followed by a 32-bit body length. */
 #include "common/plugin_api.h"
 
@@ -29,6 +30,8 @@ BOOL PLUGIN_CALL FakeOpen(StreamHandle *h, uint32_t *rate, uint16_t *channels, u
         SetLastError(0x20000002);
         return FALSE;
     }
+    if (std::strstr(h->item->dataString, "ask"))
+        MessageBoxA(g_fake.hHostWindow, "Play the fake movie?", "Fake Test Decoder", MB_OK);
     *rate = 8000;
     *channels = 1;
     *bits = 8;
