@@ -28,6 +28,7 @@ have_cmd x86_64-w64-mingw32-g++-posix || need+=(g++-mingw-w64-x86-64-posix)
 have_cmd x86_64-w64-mingw32-windres || need+=(binutils-mingw-w64-x86-64)
 [ -x /usr/lib/wine/wine64 ] || need+=(wine64)
 have_cmd Xvfb || need+=(xvfb)
+have_cmd xdotool || need+=(xdotool)   # keys typed into Wine's console windows
 have_cmd ffmpeg || need+=(ffmpeg)
 [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(libgtest-dev)
 have_cmd clang++ || need+=(clang)

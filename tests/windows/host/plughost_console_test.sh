@@ -131,4 +131,21 @@ out=$(timeout 120 "${plughost[@]}" "Z:$work/dropped/a.mve" </dev/null 2>"$work/s
 rc=$?; err=$(cat "$work/stderr")
 [ "$(cat dropped/a.mve.wav)" = mine ] || fail "a dropped file's WAV replaced a file that was there"
 
+# Started from Explorer, plughost has its console window to itself: it
+# converts, then waits for Enter so that the window stays readable.
+mkdir own
+cp prog/* own/
+cp a.mve own/a.mve
+(cd own && "${wine[@]}" wineconsole plughost.exe a.mve >/dev/null 2>&1 &)
+last="plughost.exe a.mve in a console window of its own"
+for _ in $(seq 300); do [ -e own/a.mve.wav ] && break; sleep 0.1; done
+want_same own/a.mve.wav a.wav
+sleep 2
+running() { pgrep -f '^plughost\.exe a\.mve' >/dev/null; }
+running || fail "plughost did not wait for Enter in its own console window"
+xdotool key --window "$(xdotool search --name 'plughost\.exe$' | head -n1)" Return
+for _ in $(seq 50); do running || break; sleep 0.1; done
+! running || fail "Enter did not end the run"
+pkill -f '^plughost\.exe a\.mve'
+
 finish "plughost in a Windows console"
