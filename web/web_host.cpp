@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -43,9 +44,11 @@ std::string g_ini;
 HWND g_mainWindow = nullptr;
 
 /* The player's buffer for Read, and how much decoded sound goes to the
- * page at once. */
+ * page at once: every hand-over costs the page a Blob of its own, so
+ * few large ones (the block is only touched as far as sound fills it). */
 constexpr uint32_t kReadBuffer = 4608;
-constexpr uint32_t kSoundBlock = 1u << 20;
+constexpr uint32_t kSoundBlock = 32u << 20;
+constexpr uint32_t kProgressStep = 1u << 20;
 
 AudioFilePlugin *PluginAt(int p)
 {
@@ -265,13 +268,13 @@ EMSCRIPTEN_KEEPALIVE int web_decode(int p, double itemId)
 
     Waveform wave(channels, bits);
     constexpr uint32_t kGuard = 64;
-    std::vector<uint8_t> block(kSoundBlock + kReadBuffer + kGuard);
-    uint32_t filled = 0;
+    const std::unique_ptr<uint8_t[]> block(new uint8_t[kSoundBlock + kReadBuffer + kGuard]);
+    uint32_t filled = 0, sinceProgress = 0;
     uint64_t total = 0;
     int result = 0;
     int32_t marker = 0;
     for (;;) {
-        uint8_t *buffer = block.data() + filled;
+        uint8_t *buffer = block.get() + filled;
         std::memset(buffer + kReadBuffer, 0xA5, kGuard);
         const uint32_t n = d->Read(h, buffer, kReadBuffer, &marker);
         bool overrun = n > kReadBuffer;
@@ -290,15 +293,19 @@ EMSCRIPTEN_KEEPALIVE int web_decode(int p, double itemId)
         wave.Add(buffer, n);
         filled += n;
         total += n;
+        sinceProgress += n;
         if (filled >= kSoundBlock) {
-            PageSound(block.data(), filled);
+            PageSound(block.get(), filled);
             filled = 0;
+        }
+        if (sinceProgress >= kProgressStep) {
+            sinceProgress = 0;
             PageEvent("decode-progress", "", "", static_cast<double>(WebServices()->Tell(h)) /
                                                      std::max<uint32_t>(1, WebServices()->GetSize(h)));
         }
     }
     if (filled && result == 0)
-        PageSound(block.data(), filled);
+        PageSound(block.get(), filled);
     d->Close(h);
     WebCloseStream(h);
     if (result != 0)

@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr uint32_t kReadAhead = 256 * 1024;
+constexpr uint32_t kReadAhead = 4u << 20;
 
 /* What a stream or container has read of its file ahead of the plug-in;
  * reads of half the window or more go straight into the plug-in's buffer. */

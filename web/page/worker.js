@@ -39,10 +39,11 @@ self.onHostEvent = function (kind, a, b, n) {
   if (job) job.events.push({kind: kind, a: a, b: b, n: n});
 };
 
+// The sound goes to the page as Blobs made straight from the module's
+// memory: one copy, and the page only strings them together.
 self.onHostSound = function (data, n) {
-  var chunk = HEAPU8.slice(data, data + n);
   job.soundBytes += n;
-  post({type: 'sound', id: job.id, chunk: chunk.buffer}, [chunk.buffer]);
+  post({type: 'sound', id: job.id, chunk: new Blob([HEAPU8.subarray(data, data + n)])});
 };
 
 self.onHostWaveform = function (pairs, n) {
