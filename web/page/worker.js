@@ -38,7 +38,7 @@ self.onHostRead = function (file, offset, dst, n) {
 // The window (web_services.h) filled from offset on with the file's bytes,
 // keeping what it already holds from there; the stream goes on where the
 // last fill stopped when it can.
-var feed = {file: null, reader: null, at: 0, buffer: new ArrayBuffer(1 << 20)};
+var feed = {file: null, reader: null, at: 0, buffer: new ArrayBuffer(4 << 20)};
 async function fill(id, offset) {
   var f = files.get(id);
   if (!f) return;
