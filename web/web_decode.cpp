@@ -20,7 +20,7 @@ namespace {
  * page at once: every hand-over costs the page a Blob of its own, so few
  * large ones (the block is only touched as far as sound fills it). */
 constexpr uint32_t kReadBuffer = 4608;
-constexpr uint32_t kSoundBlock = 8u << 20;
+constexpr uint32_t kSoundBlock = 16u << 20;
 constexpr uint32_t kProgressStep = 1u << 20;
 constexpr uint32_t kGuard = 64;
 /* A step pauses when the window holds less than this ahead of the stream:
