@@ -17,7 +17,10 @@ public:
     void Report();
 
 private:
-    void Sample(int value); /* -32768..32767 */
+    /* count samples at pcm, none of them past the current stretch; values
+     * -32768..32767. */
+    void AddRun(const uint8_t *pcm, uint32_t count);
+    void EndStretch();
     uint32_t sampleBytes_, samplesPerStretch_;
     uint32_t inStretch_ = 0;
     int low_ = 0, high_ = 0;

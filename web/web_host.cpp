@@ -8,7 +8,7 @@
  * name as a prefix (plugin_namespace.h), as two libraries on Windows each
  * carry their own. */
 #include "page_events.h"
-#include "waveform.h"
+#include "web_plugins.h"
 #include "web_module.h"
 #include "web_services.h"
 
@@ -41,11 +41,6 @@ struct Plugin {
 std::vector<Plugin> g_plugins;
 std::string g_ini;
 HWND g_mainWindow = nullptr;
-
-/* The player's buffer for Read, and how much decoded sound goes to the
- * page at once. */
-constexpr uint32_t kReadBuffer = 4608;
-constexpr uint32_t kSoundBlock = 1u << 20;
 
 AudioFilePlugin *PluginAt(int p)
 {
@@ -101,15 +96,24 @@ bool FilterTakes(const char *filter, const std::string &name)
     return false;
 }
 
-/* The refusal text of a failed Open, from the plug-in's string table. */
-std::string RefusalText(const Plugin &p, DWORD code)
+} // namespace
+
+AudioFilePlugin *WebPlugin(int p, const WebModule **module)
 {
-    char buffer[1024];
-    const int n = LoadStringA(const_cast<WebModule *>(p.module), PLUGIN_STRING_ID(code), buffer, sizeof buffer);
-    return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string();
+    AudioFilePlugin *d = PluginAt(p);
+    if (d && module)
+        *module = g_plugins[p].module;
+    return d;
 }
 
-} // namespace
+ResourceItem *WebItem(double id) { return ItemAt(id); }
+
+std::string WebRefusalText(const WebModule *module, DWORD code)
+{
+    char buffer[1024];
+    const int n = LoadStringA(const_cast<WebModule *>(module), PLUGIN_STRING_ID(code), buffer, sizeof buffer);
+    return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string();
+}
 
 extern "C" {
 
@@ -234,78 +238,6 @@ EMSCRIPTEN_KEEPALIVE double web_length(int p, double itemId)
     if (!d || !d->GetLength)
         return -1;
     return d->GetLength(ItemAt(itemId));
-}
-
-/* The item played from Open to Close: "format", then its sound in blocks
- * (PageSound) with "decode-progress" events, then "decoded" with the byte
- * count, or "refused" with the plug-in's text.  Returns 0 when the whole
- * sound was read, 1 when Open refused, 2 when the plug-in broke the Read
- * contract, 3 when the sound is more than a WAV file holds. */
-EMSCRIPTEN_KEEPALIVE int web_decode(int p, double itemId)
-{
-    AudioFilePlugin *d = PluginAt(p);
-    ResourceItem *item = ItemAt(itemId);
-    if (!d || !d->Open || !d->Read || !d->Close)
-        return 1;
-    StreamHandle *h = WebOpenStream(item);
-    if (!h)
-        return 1;
-    uint32_t rate = 0;
-    uint16_t channels = 0, bits = 0;
-    SetLastError(0);
-    if (!d->Open(h, &rate, &channels, &bits)) {
-        const DWORD code = GetLastError();
-        PageEvent("refused", RefusalText(g_plugins[p], code).c_str(), "", code);
-        WebCloseStream(h);
-        return 1;
-    }
-    PageEvent("format", "", "", rate);
-    PageEvent("format-channels", "", "", channels);
-    PageEvent("format-bits", "", "", bits);
-
-    Waveform wave(channels, bits);
-    constexpr uint32_t kGuard = 64;
-    std::vector<uint8_t> block(kSoundBlock + kReadBuffer + kGuard);
-    uint32_t filled = 0;
-    uint64_t total = 0;
-    int result = 0;
-    int32_t marker = 0;
-    for (;;) {
-        uint8_t *buffer = block.data() + filled;
-        std::memset(buffer + kReadBuffer, 0xA5, kGuard);
-        const uint32_t n = d->Read(h, buffer, kReadBuffer, &marker);
-        bool overrun = n > kReadBuffer;
-        for (uint32_t i = 0; i < kGuard && !overrun; ++i)
-            overrun = buffer[kReadBuffer + i] != 0xA5;
-        if (overrun) {
-            result = 2;
-            break;
-        }
-        if (n == 0)
-            break;
-        if (total + n > kWavMaxData) {
-            result = 3;
-            break;
-        }
-        wave.Add(buffer, n);
-        filled += n;
-        total += n;
-        if (filled >= kSoundBlock) {
-            PageSound(block.data(), filled);
-            filled = 0;
-            PageEvent("decode-progress", "", "", static_cast<double>(WebServices()->Tell(h)) /
-                                                     std::max<uint32_t>(1, WebServices()->GetSize(h)));
-        }
-    }
-    if (filled && result == 0)
-        PageSound(block.data(), filled);
-    d->Close(h);
-    WebCloseStream(h);
-    if (result != 0)
-        return result;
-    wave.Report();
-    PageEvent("decoded", "", "", static_cast<double>(total));
-    return 0;
 }
 
 /* The 44-byte header plughost writes before dataBytes of this format. */

@@ -5,35 +5,52 @@
 #include <cstring>
 #include <map>
 #include <memory>
-#include <vector>
 
 namespace {
 
-constexpr uint32_t kReadAhead = 256 * 1024;
+constexpr uint32_t kWindow = 8u << 20;
 
-/* What a stream or container has read of its file ahead of the plug-in;
- * reads of half the window or more go straight into the plug-in's buffer. */
-struct ReadAhead {
-    std::vector<uint8_t> bytes;
+/* The part of the page's file that is in the module's memory: one window
+ * for every stream and container, since they read one after another.  The
+ * worker fills it ahead of a decode without blocking (WebWindowFilled);
+ * a read outside it refills it on the spot through PageRead, and reads of
+ * half the window or more go straight into the plug-in's buffer. */
+struct FileWindow {
+    std::unique_ptr<uint8_t[]> bytes; /* kWindow, allocated untouched */
+    int file = -1;
     uint64_t start = 0;
     uint32_t length = 0;
+
+    uint8_t *Data()
+    {
+        if (!bytes)
+            bytes.reset(new uint8_t[kWindow]);
+        return bytes.get();
+    }
+    bool Covers(int f, uint64_t offset, uint64_t n) const
+    {
+        return f == file && offset >= start && offset + n <= start + length;
+    }
 };
 
-uint32_t ReadThrough(ReadAhead &ra, int file, uint64_t offset, uint8_t *out, uint32_t n)
+FileWindow g_window;
+
+uint32_t ReadThrough(int file, uint64_t offset, uint8_t *out, uint32_t n)
 {
-    if (n >= kReadAhead / 2)
-        return PageRead(file, static_cast<double>(offset), out, n);
-    if (offset < ra.start || offset + n > ra.start + ra.length) {
-        if (ra.bytes.empty())
-            ra.bytes.resize(kReadAhead);
-        ra.start = offset;
-        ra.length = PageRead(file, static_cast<double>(offset), ra.bytes.data(), kReadAhead);
+    FileWindow &w = g_window;
+    if (!w.Covers(file, offset, n)) {
+        if (n >= kWindow / 2)
+            return PageRead(file, static_cast<double>(offset), out, n);
+        uint8_t *data = w.Data();
+        w.file = file;
+        w.start = offset;
+        w.length = PageRead(file, static_cast<double>(offset), data, kWindow);
     }
-    const uint64_t end = ra.start + ra.length;
-    const uint32_t have = offset >= ra.start && offset < end ? static_cast<uint32_t>(end - offset) : 0;
+    const uint64_t end = w.start + w.length;
+    const uint32_t have = offset >= w.start && offset < end ? static_cast<uint32_t>(end - offset) : 0;
     const uint32_t m = std::min(n, have);
     if (m)
-        std::memcpy(out, ra.bytes.data() + (offset - ra.start), m);
+        std::memcpy(out, w.bytes.get() + (offset - w.start), m);
     return m;
 }
 
@@ -43,7 +60,6 @@ struct Extent {
     uint64_t base = 0;
     uint32_t size = 0;
     uint32_t position = 0;
-    ReadAhead ahead;
 
     void Seek(int32_t offset, uint32_t origin)
     {
@@ -57,7 +73,7 @@ struct Extent {
     {
         uint32_t n = position < size ? std::min(count, size - position) : 0;
         if (n && buffer)
-            n = ReadThrough(ahead, file, base + position, static_cast<uint8_t *>(buffer), n);
+            n = ReadThrough(file, base + position, static_cast<uint8_t *>(buffer), n);
         else
             n = 0;
         position += n;
@@ -250,4 +266,32 @@ void WebCloseContainer(ContainerFile *cf)
         return;
     g_containers.erase(cf);
     delete c;
+}
+
+uint8_t *WebWindowData() { return g_window.Data(); }
+
+uint32_t WebWindowCapacity() { return kWindow; }
+
+uint64_t WebWindowStart() { return g_window.start; }
+
+uint32_t WebWindowLength() { return g_window.file < 0 ? 0 : g_window.length; }
+
+void WebWindowFilled(int file, uint64_t start, uint32_t length)
+{
+    g_window.file = file;
+    g_window.start = start;
+    g_window.length = std::min(length, kWindow);
+}
+
+bool WebWindowCovers(int file, uint64_t offset, uint64_t n) { return g_window.Covers(file, offset, n); }
+
+bool WebStreamOffset(StreamHandle *h, int *file, uint64_t *offset, uint64_t *end)
+{
+    Stream *s = FindStream(h);
+    if (!s)
+        return false;
+    *file = s->extent.file;
+    *offset = s->extent.base + s->extent.position;
+    *end = s->extent.base + s->extent.size;
+    return true;
 }

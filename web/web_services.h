@@ -1,11 +1,12 @@
 /* The player's stream and container services for the page, served from
- * the files the user gave it (read on demand through PageRead, so a file of
- * any size costs the same few hundred kilobytes).
+ * the files the user gave it through one window of the file in the
+ * module's memory (so a file of any size costs the same few megabytes).
  *
  * An item is an extent of a file, so one disc image can hold several
- * items.  Every stream and container reads through a read-ahead window of
- * fixed size: plug-ins ask for a few bytes at a time, and each trip to the
- * page's file costs far more than decoding them. */
+ * items.  Plug-ins ask for a few bytes at a time, and each trip to the
+ * page's file costs far more than decoding them: the worker fills the
+ * window ahead without blocking, and a read outside it refills it there
+ * and then (PageRead). */
 #ifndef WEB_WEB_SERVICES_H
 #define WEB_WEB_SERVICES_H
 
@@ -34,5 +35,18 @@ uint32_t WebOpenStreams();
 /* A whole file as a container reader named shortName sees it (ScanFile). */
 ContainerFile *WebOpenContainer(int file, uint64_t size, const char *shortName);
 void WebCloseContainer(ContainerFile *cf);
+
+/* The window: where the worker puts bytes of a file, how many fit, and
+ * what it holds. */
+uint8_t *WebWindowData();
+uint32_t WebWindowCapacity();
+uint64_t WebWindowStart();
+uint32_t WebWindowLength();
+/* The worker has put length bytes of file at offset start into the window. */
+void WebWindowFilled(int file, uint64_t start, uint32_t length);
+bool WebWindowCovers(int file, uint64_t offset, uint64_t n);
+
+/* Where a stream reads next in its file, and where its extent ends. */
+bool WebStreamOffset(StreamHandle *h, int *file, uint64_t *offset, uint64_t *end);
 
 #endif

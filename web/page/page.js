@@ -1,7 +1,7 @@
 'use strict';
 // The page: files in, one job at a time to the worker (the plug-ins and
-// their host), an item card for each sound out.  Decoded sound is gathered
-// into Blobs as it arrives, so a long item costs about its WAV's size.
+// their host), an item card for each sound out.  Decoded sound arrives as
+// Blobs that make up the WAV, so a long item costs about its WAV's size.
 
 var workerSource = document.getElementById('worker-source').textContent;
 var worker = null, workerReady = null;
@@ -147,13 +147,10 @@ function play(file, base, size, name, plugin, extra) {
   c.dataset.name = name;
   var bar = el('progress', {max: 1, class: 'decode'});
   c.append(bar);
-  var parts = [], pending = [], pendingBytes = 0;
+  var parts = [];
   var onMessage = function (m) {
-    if (m.type === 'sound') {
-      pending.push(m.chunk);
-      pendingBytes += m.chunk.byteLength;
-      if (pendingBytes >= 16 << 20) { parts.push(new Blob(pending)); pending = []; pendingBytes = 0; }
-    } else if (m.kind === 'decode-progress') {
+    if (m.type === 'sound') parts.push(m.chunk);
+    else if (m.kind === 'decode-progress') {
       bar.value = m.n;
       showBusy('Decoding ' + name, m.n);
     }
@@ -174,8 +171,6 @@ function play(file, base, size, name, plugin, extra) {
           : 'The plug-in wrote more than the buffer it was given; the sound was stopped.'));
         return;
       }
-      parts.push(new Blob(pending));
-      pending = [];
       var tail = m.bytes & 1 ? [new Uint8Array(1)] : [];
       var wav = new Blob([wavHeader(m.rate, m.channels, m.bits, m.bytes)].concat(parts, tail), {type: 'audio/wav'});
       parts = [];

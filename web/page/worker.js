@@ -2,7 +2,10 @@
 // The page's worker: the plug-ins and the host that drives them (the
 // WebAssembly module whose script follows this one in the same worker).
 // It takes one job at a time from the page and answers with messages; the
-// files stay the page's File objects and are read a window at a time.
+// files stay the page's File objects and are read a window at a time into
+// the module's memory: ahead of each call and, while an item decodes,
+// between the decode's steps, through a stream that reads into one buffer
+// again and again (a read that falls outside still blocks: onHostRead).
 
 var files = new Map();
 var reader = new FileReaderSync();
@@ -32,6 +35,42 @@ self.onHostRead = function (file, offset, dst, n) {
   return bytes.length;
 };
 
+// The window (web_services.h) filled from offset on with the file's bytes,
+// keeping what it already holds from there; the stream goes on where the
+// last fill stopped when it can.
+var feed = {file: null, reader: null, at: 0, buffer: new ArrayBuffer(4 << 20)};
+async function fill(id, offset) {
+  var f = files.get(id);
+  if (!f) return;
+  var start = host.web_window_start(), length = host.web_window_length();
+  var data = host.web_window_data(), capacity = host.web_window_capacity();
+  var kept = 0;
+  if (feed.file === f && feed.reader && offset >= start && offset <= start + length && feed.at === start + length) {
+    kept = start + length - offset;
+    HEAPU8.copyWithin(data, data + (offset - start), data + length);
+  } else {
+    if (feed.reader) feed.reader.cancel();
+    feed.file = f;
+    feed.at = Math.min(offset, f.size);
+    feed.reader = f.slice(feed.at).stream().getReader({mode: 'byob'});
+  }
+  host.web_window_filled(id, offset, kept);
+  while (kept < capacity && feed.at < f.size) {
+    var got = await feed.reader.read(new Uint8Array(feed.buffer, 0, Math.min(feed.buffer.byteLength, capacity - kept)));
+    if (got.done) break;
+    feed.buffer = got.value.buffer;
+    HEAPU8.set(got.value, data + kept);
+    kept += got.value.length;
+    feed.at += got.value.length;
+  }
+  host.web_window_filled(id, offset, kept);
+}
+
+function dropFeed() {
+  if (feed.reader) feed.reader.cancel();
+  feed.file = feed.reader = null;
+}
+
 self.onHostEvent = function (kind, a, b, n) {
   if (kind === 'progress' || kind === 'decode-progress' || kind === 'scan-progress' ||
       kind === 'window-caption' || kind === 'window-text' || kind === 'status')
@@ -39,10 +78,11 @@ self.onHostEvent = function (kind, a, b, n) {
   if (job) job.events.push({kind: kind, a: a, b: b, n: n});
 };
 
+// The sound goes to the page as Blobs made straight from the module's
+// memory: one copy, and the page only strings them together.
 self.onHostSound = function (data, n) {
-  var chunk = HEAPU8.slice(data, data + n);
   job.soundBytes += n;
-  post({type: 'sound', id: job.id, chunk: chunk.buffer}, [chunk.buffer]);
+  post({type: 'sound', id: job.id, chunk: new Blob([HEAPU8.subarray(data, data + n)])});
 };
 
 self.onHostWaveform = function (pairs, n) {
@@ -61,7 +101,15 @@ function bind() {
   c('web_identify', 'number', ['number', 'number']);
   c('web_infobox', null, ['number', 'number']);
   c('web_length', 'number', ['number', 'number']);
-  c('web_decode', 'number', ['number', 'number']);
+  c('web_decode_open', 'number', ['number', 'number']);
+  c('web_decode_step', 'number', ['number']);
+  c('web_decode_offset', 'number', []);
+  c('web_decode_close', 'number', []);
+  c('web_window_data', 'number', []);
+  c('web_window_capacity', 'number', []);
+  c('web_window_start', 'number', []);
+  c('web_window_length', 'number', []);
+  c('web_window_filled', null, ['number', 'number', 'number']);
   c('web_scan', 'number', ['number', 'number', 'number']);
   c('web_open_streams', 'number', []);
 }
@@ -75,21 +123,44 @@ function begin(id) {
 
 function take(kind) { return job.events.filter(function (e) { return e.kind === kind; }); }
 
+// The item from Open to Close, the window filled whenever a step pauses;
+// a pause where the last fill began means the file gave no more, and the
+// rest is read without pauses.
+async function decode(plugin, item, f) {
+  if (host.web_decode_open(plugin, item) !== 0) return 1;
+  var last = -1;
+  try {
+    while (!host.web_decode_step(1)) {
+      var at = host.web_decode_offset();
+      if (at === last) { host.web_decode_step(0); break; }
+      last = at;
+      await fill(f, at);
+    }
+  } catch (err) {
+    host.web_decode_close(); // the plug-in's Close and the stream's, whatever failed
+    throw err;
+  }
+  return host.web_decode_close();
+}
+
 // One item from Open to Close, with its info box first.
-function playItem(m, f) {
+async function playItem(m, f) {
   var j = begin(m.id);
   var item = host.web_new_item(f, m.base, m.size, m.name, m.data);
   if (!item) {
     post({type: 'done', id: m.id, problem: 'The name ' + m.name + ' is too long for the player\'s record.'});
     return;
   }
+  await fill(f, m.base);
   var identified = host.web_identify(m.plugin, item);
   host.web_infobox(m.plugin, item);
   var info = take('field').map(function (e) { return [e.a, e.b]; });
   var boxes = take('message-box').map(function (e) { return e.b; });
   j.events = [];
+  // Timed from Open to Close, the file's reading and the sound's way to
+  // the page included.
   var started = performance.now();
-  var result = host.web_decode(m.plugin, item);
+  var result = await decode(m.plugin, item, f);
   var ms = performance.now() - started;
   host.web_delete_item(item);
   var refused = take('refused')[0];
@@ -104,8 +175,9 @@ function playItem(m, f) {
   if (answer.waveform) post(answer, [answer.waveform.buffer]); else post(answer);
 }
 
-function chooseItem(m, f) {
+async function chooseItem(m, f) {
   begin(m.id);
+  await fill(f, 0);
   var item = host.web_new_item(f, 0, m.size, m.name, m.name);
   var plugin = item ? host.web_choose(item) : -1;
   if (item) host.web_delete_item(item);
@@ -123,8 +195,9 @@ function chooseItem(m, f) {
   post({type: 'done', id: m.id, plugin: plugin, tooLong: !item, movies: movies});
 }
 
-function measure(m, f) {
+async function measure(m, f) {
   begin(m.id);
+  await fill(f, m.base);
   var item = host.web_new_item(f, m.base, m.size, m.name, m.data);
   var ms = item ? host.web_length(m.plugin, item) : -1;
   if (item) host.web_delete_item(item);
@@ -135,7 +208,7 @@ var pluginCount = 0;
 var pending = [];
 var ready = false;
 
-function handle(m) {
+async function handle(m) {
   if (m.type === 'start') {
     FS.writeFile(INI, m.ini || '');
     pluginCount = host.web_load(INI);
@@ -152,20 +225,24 @@ function handle(m) {
     return;
   }
   files.clear();
+  dropFeed();
   files.set(1, m.file);
-  if (m.type === 'choose') chooseItem(m, 1);
-  else if (m.type === 'play') playItem(m, 1);
-  else if (m.type === 'length') measure(m, 1);
+  host.web_window_filled(1, 0, 0);
+  if (m.type === 'choose') await chooseItem(m, 1);
+  else if (m.type === 'play') await playItem(m, 1);
+  else if (m.type === 'length') await measure(m, 1);
   job = null;
 }
 
+// Jobs one after another, also while one waits for its file.
+var jobs = Promise.resolve();
 self.onmessage = function (e) {
   if (!ready) { pending.push(e.data); return; }
-  try {
-    handle(e.data);
-  } catch (err) {
-    post({type: 'done', id: e.data.id, problem: 'The page\'s host failed: ' + err});
-  }
+  var m = e.data;
+  jobs = jobs.then(function () { return handle(m); }).catch(function (err) {
+    job = null;
+    post({type: 'done', id: m.id, problem: 'The page\'s host failed: ' + err});
+  });
 };
 
 var Module = {
