@@ -9,6 +9,17 @@ namespace {
 
 char Lower(char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); }
 
+/* Names are UTF-8: '?' stands for one character, however many bytes it
+ * takes, and a '*' never gives back half of one. */
+bool Continues(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+size_t NextCharacter(const std::string &s, size_t i)
+{
+    for (++i; i < s.size() && Continues(s[i]); ++i) {
+    }
+    return i;
+}
+
 } // namespace
 
 bool HasWildcards(const std::string &text) { return text.find_first_of("*?") != std::string::npos; }
@@ -18,7 +29,10 @@ bool WildcardMatch(const std::string &pattern, const std::string &name)
     /* Greedy with one point to come back to: linear in practice. */
     size_t p = 0, n = 0, star = std::string::npos, mark = 0;
     while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || Lower(pattern[p]) == Lower(name[n]))) {
+        if (p < pattern.size() && pattern[p] == '?') {
+            ++p;
+            n = NextCharacter(name, n);
+        } else if (p < pattern.size() && Lower(pattern[p]) == Lower(name[n])) {
             ++p;
             ++n;
         } else if (p < pattern.size() && pattern[p] == '*') {
@@ -26,7 +40,7 @@ bool WildcardMatch(const std::string &pattern, const std::string &name)
             mark = n;
         } else if (star != std::string::npos) {
             p = star + 1;
-            n = ++mark;
+            n = mark = NextCharacter(name, mark);
         } else {
             return false;
         }

@@ -41,6 +41,27 @@ for name in a café Ωmega; do
 done
 cmdexe 'prog\plughost.exe velmora probe nothing*.mve'
 want_rc 3; want_text "nothing*.mve"
+# A batch file, as cmd.exe reads it (the OEM code page, which has é but no
+# Ω): names typed in it, patterns with '?' over names of any script, and a
+# pattern that matches nothing.
+blb --tune 1 --raw snd1.07
+cp snd1.07 snd2.07
+python3 - <<'EOF'
+lines = ['@echo off',
+         r'prog\plughost.exe velmora probe "café.mve" ?mega.mve',
+         r'prog\plughost.exe tasbrin play snd?.07 -d bat',
+         r'prog\plughost.exe velmora probe nomatch?.mve',
+         'echo nomatch=%ERRORLEVEL%']
+open('run.bat', 'wb').write(''.join(l + '\r\n' for l in lines).encode('cp437'))
+EOF
+cmdexe run.bat
+want_line "café.mve: format: 22050 Hz, 1 channel(s), 16-bit; decoded: 2000 ms, 88200 bytes; length: unknown (-1)"
+want_line "Ωmega.mve: format: 22050 Hz, 1 channel(s), 16-bit; decoded: 2000 ms, 88200 bytes; length: unknown (-1)"
+want_text 'snd2.07: 22050 Hz, 1 channel(s), 16-bit, 44100 bytes, 1000 ms -> bat\snd2.07.wav'
+want_text "2 converted, 0 refused"
+want_text "no file matches nomatch?.mve"
+want_text "nomatch=3"
+
 call velmora probe "Ωmega.mve"
 want_rc 0; want_line "format: 22050 Hz, 1 channel(s), 16-bit; decoded: 2000 ms, 88200 bytes; length: unknown (-1)"
 call velmora play "Ωmega.mve" -o "wav/Ωmega.copy.wav"
