@@ -128,14 +128,17 @@ cmdexe 'prog\plughost.exe play -r games -d out -n -y'
 want_rc 2
 
 cp games/readme.txt bad.mve
+call probe "café.mve" bad.mve
+text=$out
 call probe --json "café.mve" bad.mve
 want_rc 1
-python3 - "$out" <<'EOF' || fail "--json printed no document of the two items"
+python3 - "$out" "$text" <<'EOF' || fail "--json does not say what the text lines say of the two items"
 import json, sys
-items = json.loads(sys.argv[1])
-good, bad = items
-sys.exit(not (good['item'].endswith('café.mve') and 'KORVAT' in good['plugin'] and good['channels'] == 1
-              and bad['refusal'] is not None)) or print(items)
+good, bad = json.loads(sys.argv[1])
+line = ('café.mve: format: %d Hz, %d channel(s), %d-bit; decoded: %d ms, %d bytes; length: unknown (-1)'
+        % (good['sample_rate'], good['channels'], good['bits'], good['decoded_ms'], good['decoded_bytes']))
+sys.exit(not (good['item'] == 'café.mve' and 'KORVAT' in good['plugin'] and good['length_ms'] is None
+              and line in sys.argv[2].splitlines() and bad['refusal']['text'] in sys.argv[2]))
 EOF
 
 # --- dropped onto the program: a WAV beside each, no replacing, no waiting ---
