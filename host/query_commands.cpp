@@ -25,6 +25,22 @@ std::string Printable(const uint8_t *bytes, uint32_t n)
     return out;
 }
 
+/* The commands that hand one entry point each item, whole. */
+template <typename Body>
+int EachWholeItem(Run &run, const char *command, const std::function<const void *(const AudioFilePlugin &)> &slot,
+                  Body body)
+{
+    if (!run.Offers(slot, command))
+        return kExitRefused;
+    return EachItem(run, [&](const std::string &path) {
+        PluginSession &p = run.plugin();
+        ResourceItem *item = p.WholeItem(path);
+        if (!item)
+            return static_cast<int>(kExitNoFile);
+        return body(p, item, path);
+    });
+}
+
 } // namespace
 
 int InfoCommand(Run &run)
@@ -110,13 +126,8 @@ int InfoCommand(Run &run)
 
 int LengthCommand(Run &run)
 {
-    if (!run.Offers([](const AudioFilePlugin &d) { return (const void *)d.GetLength; }, "length"))
-        return kExitRefused;
-    return EachItem(run, [&](const std::string &path) {
-        PluginSession &p = run.plugin();
-        ResourceItem *item = p.WholeItem(path);
-        if (!item)
-            return static_cast<int>(kExitNoFile);
+    const auto slot = [](const AudioFilePlugin &d) { return (const void *)d.GetLength; };
+    return EachWholeItem(run, "length", slot, [&](PluginSession &p, ResourceItem *item, const std::string &path) {
         const int32_t ms = p.d().GetLength(item);
         const std::string line = p.LengthLine(ms);
         Say("%s%s\n", run.Prefix(path).c_str(), line.c_str());
@@ -190,13 +201,8 @@ int DialogCommand(Run &run, const char *what)
 
 int InfoBoxCommand(Run &run)
 {
-    if (!run.Offers([](const AudioFilePlugin &d) { return (const void *)d.InfoBox; }, "infobox"))
-        return kExitRefused;
-    return EachItem(run, [&](const std::string &path) {
-        PluginSession &p = run.plugin();
-        ResourceItem *item = p.WholeItem(path);
-        if (!item)
-            return static_cast<int>(kExitNoFile);
+    const auto slot = [](const AudioFilePlugin &d) { return (const void *)d.InfoBox; };
+    return EachWholeItem(run, "infobox", slot, [&](PluginSession &p, ResourceItem *item, const std::string &) {
         p.d().InfoBox(item, p.d().hHostWindow);
         Say("infobox: closed\n");
         return static_cast<int>(kExitOk);
