@@ -1,6 +1,11 @@
 /* An item played from Open to Close, in steps the worker drives: between
  * steps it fills the file window (web_services.h) without blocking, so the
- * decode reads its file in large pieces instead of waiting on each. */
+ * decode reads its file in large pieces instead of waiting on each.
+ *
+ * A decode either looks at the sound (its length and its waveform) or also
+ * hands it to the page to make a WAV of.  The page looks first and makes
+ * the WAV only when it is asked for: handing sound over costs the page
+ * fresh memory for every byte, several times what decoding costs. */
 #include "page_events.h"
 #include "waveform.h"
 #include "web_plugins.h"
@@ -17,10 +22,12 @@
 namespace {
 
 /* The player's buffer for Read, and how much decoded sound goes to the
- * page at once: every hand-over costs the page a Blob of its own, so few
- * large ones (the block is only touched as far as sound fills it). */
+ * page at once when a WAV is made: every hand-over costs the page a Blob
+ * of its own, and each block on its way is memory the page holds twice,
+ * so a few megabytes at a time (the block is only touched as far as sound
+ * fills it). */
 constexpr uint32_t kReadBuffer = 4608;
-constexpr uint32_t kSoundBlock = 16u << 20;
+constexpr uint32_t kSoundBlock = 4u << 20;
 constexpr uint32_t kProgressStep = 1u << 20;
 constexpr uint32_t kGuard = 64;
 /* A step pauses when the window holds less than this ahead of the stream:
@@ -32,7 +39,8 @@ struct Decode {
     AudioFilePlugin *d = nullptr;
     StreamHandle *h = nullptr;
     std::unique_ptr<Waveform> wave;
-    std::unique_ptr<uint8_t[]> block;
+    std::unique_ptr<uint8_t[]> block; /* one Read's worth when the sound is not handed over */
+    bool handOver = false;
     uint32_t filled = 0, sinceProgress = 0;
     uint64_t total = 0;
     int result = 0;
@@ -62,9 +70,10 @@ bool ReadOnce(Decode &s)
         return false;
     }
     s.wave->Add(buffer, n);
-    s.filled += n;
     s.total += n;
     s.sinceProgress += n;
+    if (s.handOver)
+        s.filled += n;
     if (s.filled >= kSoundBlock) {
         PageSound(s.block.get(), s.filled);
         s.filled = 0;
@@ -83,8 +92,9 @@ extern "C" {
 
 /* Open on a stream the host opened on the item: "format" events, then 0;
  * 1 when there is no such plug-in or item, or Open refused ("refused"
- * with the plug-in's text). */
-EMSCRIPTEN_KEEPALIVE int web_decode_open(int p, double itemId)
+ * with the plug-in's text).  With handOver the decoded sound goes to the
+ * page (PageSound) as it is read. */
+EMSCRIPTEN_KEEPALIVE int web_decode_open(int p, double itemId, int handOver)
 {
     g_decode.reset();
     const WebModule *module = nullptr;
@@ -110,7 +120,8 @@ EMSCRIPTEN_KEEPALIVE int web_decode_open(int p, double itemId)
     s->d = d;
     s->h = h;
     s->wave = std::make_unique<Waveform>(channels, bits);
-    s->block.reset(new uint8_t[kSoundBlock + kReadBuffer + kGuard]);
+    s->handOver = handOver != 0;
+    s->block.reset(new uint8_t[(s->handOver ? kSoundBlock : 0) + kReadBuffer + kGuard]);
     g_decode = std::move(s);
     return 0;
 }

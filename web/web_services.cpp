@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr uint32_t kWindow = 8u << 20;
+constexpr uint32_t kWindow = 4u << 20;
 
 /* The part of the page's file that is in the module's memory: one window
  * for every stream and container, since they read one after another.  The

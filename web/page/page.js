@@ -1,7 +1,8 @@
 'use strict';
 // The page: files in, one job at a time to the worker (the plug-ins and
-// their host), an item card for each sound out.  Decoded sound arrives as
-// Blobs that make up the WAV, so a long item costs about its WAV's size.
+// their host), an item card for each sound out.  A WAV, when it is asked
+// for, arrives as Blobs, so a played or saved item costs about its WAV's
+// size and a looked-at one next to nothing.
 
 var workerSource = document.getElementById('worker-source').textContent;
 var worker = null, workerReady = null;
@@ -104,21 +105,67 @@ function drawWave(canvas, pairs) {
   }
 }
 
+// The item's WAV, made the first time Play or Download asks for it: the
+// sound decoded once more and handed over in Blobs, behind the header
+// plughost writes.  Looking at an item never costs the WAV's memory, so a
+// folder of long movies costs only what the user plays or saves.  Resolves
+// to {blob, url}, or to null with the problem shown on the card.
+function wavMaker(c, job, looked) {
+  var made = null;
+  return function () {
+    if (made) return made;
+    made = enqueue(function () {
+      var parts = [], bar = el('progress', {max: 1, class: 'making'});
+      c.querySelector('.links').append(bar);
+      showBusy('Making the WAV of ' + job.name);
+      return send(Object.assign({}, job, {sound: true}), function (m) {
+        if (m.type === 'sound') parts.push(m.chunk);
+        else if (m.kind === 'decode-progress') { bar.value = m.n; showBusy('Making the WAV of ' + job.name, m.n); }
+      }).then(function (m) {
+        bar.remove();
+        showBusy('');
+        // Decoding is deterministic: a different sound means the file
+        // changed on disk, or the plug-in was stopped.
+        if (m.problem || m.refused || m.result !== 0 || m.bytes !== looked.bytes || m.handedOver !== looked.bytes)
+          return {problem: m.problem || 'The sound came out different this time (was ' + job.name + ' changed?); no WAV was made.'};
+        var tail = m.bytes & 1 ? [new Uint8Array(1)] : [];
+        var blob = new Blob([wavHeader(m.rate, m.channels, m.bits, m.bytes)].concat(parts, tail), {type: 'audio/wav'});
+        c.dataset.wavBytes = blob.size;
+        c.dataset.wavMs = m.decodeMs;
+        return {blob: blob, url: URL.createObjectURL(blob)};
+      });
+    }).then(function (wav) {
+      if (wav && !wav.problem) return wav;
+      made = null;
+      if (wav) c.append(el('p', {class: 'problem'}, wav.problem));
+      return null;
+    });
+    return made;
+  };
+}
+
 var audioContext = null;
 function player(card, wav) {
   var box = el('div', {class: 'player'});
   var button = el('button', {type: 'button', class: 'play'}, 'Play');
   var bar = el('input', {type: 'range', min: 0, max: 1000, value: 0, class: 'position', 'aria-label': 'position'});
   var time = el('span', {class: 'time'}, '0:00');
-  var audio = new Audio(), url = URL.createObjectURL(wav), routed = false;
-  audio.src = url;
+  var audio = new Audio(), routed = false;
   audio.preload = 'metadata';
   button.onclick = function () {
     // Web Audio carries the sound: the element decodes the WAV as it plays.
+    // The context is made and resumed here, in the click, as browsers ask.
     if (!audioContext) audioContext = new AudioContext();
     if (!routed) { audioContext.createMediaElementSource(audio).connect(audioContext.destination); routed = true; }
     audioContext.resume();
-    if (audio.paused) audio.play(); else audio.pause();
+    if (audio.src) { if (audio.paused) audio.play(); else audio.pause(); return; }
+    button.disabled = true;
+    wav().then(function (w) {
+      button.disabled = false;
+      if (!w) return;
+      audio.src = w.url;
+      audio.play();
+    });
   };
   audio.onplay = function () { button.textContent = 'Pause'; };
   audio.onpause = audio.onended = function () { button.textContent = 'Play'; };
@@ -129,7 +176,24 @@ function player(card, wav) {
   bar.oninput = function () { if (audio.duration) audio.currentTime = audio.duration * bar.value / 1000; };
   box.append(button, bar, time);
   card.append(box);
-  return url;
+}
+
+// "Download WAV": a plain link to the WAV once it is made; the first click
+// makes it and then follows the link.
+function wavLink(name, wav) {
+  /* plughost's naming rule: the whole file name, so music-4.07 and music-4.08 never meet. */
+  var a = el('a', {href: '#', download: name + '.wav', class: 'wav'}, 'Download WAV');
+  a.onclick = function (e) {
+    if (a.dataset.ready) return;
+    e.preventDefault();
+    wav().then(function (w) {
+      if (!w) return;
+      a.href = w.url;
+      a.dataset.ready = '1';
+      a.click();
+    });
+  };
+  return a;
 }
 
 function card(title, pluginName) {
@@ -141,22 +205,22 @@ function card(title, pluginName) {
   return c;
 }
 
-// One item: its info box, its sound played from Open to Close.
+// One item: its info box, and a look at its sound from Open to Close (its
+// length and its waveform); the WAV waits until it is asked for.
 function play(file, base, size, name, plugin, extra) {
   var c = card(name, plugins[plugin] ? plugins[plugin].name : '');
   c.dataset.name = name;
   var bar = el('progress', {max: 1, class: 'decode'});
   c.append(bar);
-  var parts = [];
   var onMessage = function (m) {
-    if (m.type === 'sound') parts.push(m.chunk);
-    else if (m.kind === 'decode-progress') {
+    if (m.kind === 'decode-progress') {
       bar.value = m.n;
       showBusy('Decoding ' + name, m.n);
     }
   };
   showBusy('Decoding ' + name);
-  return send({type: 'play', file: file, base: base, size: size, name: name, data: name, plugin: plugin}, onMessage)
+  var job = {type: 'play', file: file, base: base, size: size, name: name, data: name, plugin: plugin};
+  return send(Object.assign({sound: false}, job), onMessage)
     .then(function (m) {
       bar.remove();
       showBusy('');
@@ -171,9 +235,6 @@ function play(file, base, size, name, plugin, extra) {
           : 'The plug-in wrote more than the buffer it was given; the sound was stopped.'));
         return;
       }
-      var tail = m.bytes & 1 ? [new Uint8Array(1)] : [];
-      var wav = new Blob([wavHeader(m.rate, m.channels, m.bits, m.bytes)].concat(parts, tail), {type: 'audio/wav'});
-      parts = [];
       var align = m.channels * ((m.bits + 7) >> 3), byteRate = m.rate * align;
       var durationMs = byteRate ? Math.round(m.bytes * 1000 / byteRate) : 0;
       var facts = el('dl', {class: 'decoded'});
@@ -183,14 +244,13 @@ function play(file, base, size, name, plugin, extra) {
       c.dataset.decodeMs = m.decodeMs;
       c.dataset.samples = m.bytes / ((m.bits + 7) >> 3);
       c.dataset.workerMemory = m.memory;
-      c.dataset.wavBytes = wav.size;
-      var url = player(c, wav);
+      var links = el('p', {class: 'links'});
+      var wav = wavMaker(c, job, m);
+      player(c, wav);
       var canvas = el('canvas', {class: 'wave'});
       c.append(canvas);
       if (m.waveform) requestAnimationFrame(function () { drawWave(canvas, m.waveform); });
-      var links = el('p', {class: 'links'});
-      /* plughost's naming rule: the whole file name, so music-4.07 and music-4.08 never meet. */
-      links.append(el('a', {href: url, download: name + '.wav', class: 'wav'}, 'Download WAV'));
+      links.append(wavLink(name, wav));
       if (extra) extra(links);
       if (plugins[plugin] && /KORVAT/.test(plugins[plugin].name) || name.match(/\.mve$/i))
         addWalk(links, file, base, size, name, plugin);

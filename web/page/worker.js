@@ -30,10 +30,24 @@ function progress(kind, a, b, n) {
 self.onHostRead = function (file, offset, dst, n) {
   var f = files.get(file);
   if (!f || offset >= f.size) return 0;
-  var bytes = new Uint8Array(reader.readAsArrayBuffer(f.slice(offset, Math.min(f.size, offset + n))));
+  var bytes;
+  try {
+    bytes = new Uint8Array(reader.readAsArrayBuffer(f.slice(offset, Math.min(f.size, offset + n))));
+  } catch (err) {
+    throw gone(f);
+  }
   HEAPU8.set(bytes, dst);
   return bytes.length;
 };
+
+// A file the browser can no longer read: changed or removed on disk since
+// the user gave it (the browser then refuses every read of it).
+function gone(f) {
+  var err = new Error(f.name + ' can no longer be read: was it changed or removed since it was given to the page?');
+  err.unreadable = true;
+  return err;
+}
+function unreadable(f, reading) { return reading.catch(function () { throw gone(f); }); }
 
 // The window (web_services.h) filled from offset on with the file's bytes,
 // keeping what it already holds from there; the stream goes on where the
@@ -56,7 +70,7 @@ async function fill(id, offset) {
   }
   host.web_window_filled(id, offset, kept);
   while (kept < capacity && feed.at < f.size) {
-    var got = await feed.reader.read(new Uint8Array(feed.buffer, 0, Math.min(feed.buffer.byteLength, capacity - kept)));
+    var got = await unreadable(f, feed.reader.read(new Uint8Array(feed.buffer, 0, Math.min(feed.buffer.byteLength, capacity - kept))));
     if (got.done) break;
     feed.buffer = got.value.buffer;
     HEAPU8.set(got.value, data + kept);
@@ -101,7 +115,7 @@ function bind() {
   c('web_identify', 'number', ['number', 'number']);
   c('web_infobox', null, ['number', 'number']);
   c('web_length', 'number', ['number', 'number']);
-  c('web_decode_open', 'number', ['number', 'number']);
+  c('web_decode_open', 'number', ['number', 'number', 'number']);
   c('web_decode_step', 'number', ['number']);
   c('web_decode_offset', 'number', []);
   c('web_decode_close', 'number', []);
@@ -125,9 +139,9 @@ function take(kind) { return job.events.filter(function (e) { return e.kind === 
 
 // The item from Open to Close, the window filled whenever a step pauses;
 // a pause where the last fill began means the file gave no more, and the
-// rest is read without pauses.
-async function decode(plugin, item, f) {
-  if (host.web_decode_open(plugin, item) !== 0) return 1;
+// rest is read without pauses.  With handOver the sound goes to the page.
+async function decode(plugin, item, f, handOver) {
+  if (host.web_decode_open(plugin, item, handOver ? 1 : 0) !== 0) return 1;
   var last = -1;
   try {
     while (!host.web_decode_step(1)) {
@@ -143,7 +157,9 @@ async function decode(plugin, item, f) {
   return host.web_decode_close();
 }
 
-// One item from Open to Close, with its info box first.
+// One item from Open to Close, with its info box first; its sound goes to
+// the page when m.sound asks for it (to make the WAV), else only its
+// length and waveform.
 async function playItem(m, f) {
   var j = begin(m.id);
   var item = host.web_new_item(f, m.base, m.size, m.name, m.data);
@@ -157,10 +173,10 @@ async function playItem(m, f) {
   var info = take('field').map(function (e) { return [e.a, e.b]; });
   var boxes = take('message-box').map(function (e) { return e.b; });
   j.events = [];
-  // Timed from Open to Close, the file's reading and the sound's way to
-  // the page included.
+  // Timed from Open to Close, the file's reading included, and the
+  // sound's way to the page when it goes there.
   var started = performance.now();
-  var result = await decode(m.plugin, item, f);
+  var result = await decode(m.plugin, item, f, m.sound);
   var ms = performance.now() - started;
   host.web_delete_item(item);
   var refused = take('refused')[0];
@@ -169,7 +185,7 @@ async function playItem(m, f) {
     type: 'done', id: m.id, identified: identified, info: info, boxes: boxes,
     result: result, refused: refused ? {text: refused.a, code: refused.n} : null,
     rate: num('format'), channels: num('format-channels'), bits: num('format-bits'),
-    bytes: j.soundBytes, decodeMs: ms, waveform: j.waveform, memory: HEAPU8.length,
+    bytes: num('decoded'), handedOver: j.soundBytes, decodeMs: ms, waveform: j.waveform, memory: HEAPU8.length,
     openStreams: host.web_open_streams()
   };
   if (answer.waveform) post(answer, [answer.waveform.buffer]); else post(answer);
@@ -241,7 +257,7 @@ self.onmessage = function (e) {
   var m = e.data;
   jobs = jobs.then(function () { return handle(m); }).catch(function (err) {
     job = null;
-    post({type: 'done', id: m.id, problem: 'The page\'s host failed: ' + err});
+    post({type: 'done', id: m.id, problem: err && err.unreadable ? err.message : 'The page\'s host failed: ' + err});
   });
 };
 

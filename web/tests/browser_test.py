@@ -2,9 +2,11 @@
 """The page in a real browser: headless Chromium opens the built page from
 file:// (no network), is given a made movie, a BLB sound, a disc image with
 two movies in it and a damaged movie through the file input, and must
-offer WAVs equal to native plughost's byte for byte, the image's movies as
-.mve files equal to plughost scan --extract's, and velmora's refusal text
-for the damaged movie.  Leaves a screenshot beside its inputs.
+save WAVs equal to native plughost's byte for byte when their links are
+clicked (the page makes each WAV on that first click), the image's movies
+as .mve files equal to plughost scan --extract's, play an item whose WAV
+was not made yet, and show velmora's refusal text for the damaged movie.
+Leaves a screenshot beside its inputs.
 
 usage: browser_test.py PAGE NATIVE_BIN WORK_DIR"""
 import base64
@@ -48,6 +50,8 @@ with open(path("stereo.mve"), "rb") as f:
     movie = f.read()
 with open(path("broken.mve"), "wb") as f:
     f.write(movie[:20] + b"\xff" * 6 + movie[26:400])
+with open(path("changing.mve"), "wb") as f:
+    f.write(movie)
 plug = f"{native}/plughost"
 for name, plugin in (("stereo.mve", "velmora"), ("eight.mve", "velmora"), ("music-4.08", "tasbrin")):
     run(plug, plugin, "play", path(name), "-o", path(name + ".ref.wav"))
@@ -60,51 +64,92 @@ for flag in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "-
              "--disable-background-networking", "--disable-component-update", "--disable-sync",
              "--user-data-dir=" + profile, "--window-size=1100,1400", "--allow-file-access-from-files"):
     options.add_argument(flag)
+downloads = path("downloads")
+os.makedirs(downloads)
+options.add_experimental_option("prefs", {"download.default_directory": downloads,
+                                          "download.prompt_for_download": False})
 options.binary_location = "/usr/bin/chromium"
 driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
 started = time.time()
 try:
     driver.set_script_timeout(60)
+    driver.execute_cdp_cmd("Browser.setDownloadBehavior", {"behavior": "allow", "downloadPath": downloads})
     driver.get("file://" + page)
-    files = [path(n) for n in ("stereo.mve", "music-4.08", "disc.iso", "broken.mve", "eight.mve")]
+    files = [path(n) for n in ("stereo.mve", "music-4.08", "disc.iso", "broken.mve", "eight.mve", "changing.mve")]
     driver.find_element(By.ID, "files").send_keys("\n".join(files))
-    # Five files: the movie, the sound, the image's two movies, the
-    # damaged movie, the 8-bit movie -- six item cards besides the image's.
+    # Six files: the movie, the sound, the image's two movies, the damaged
+    # movie, the 8-bit movie, a movie changed later -- seven item cards
+    # besides the image's.
     deadline = time.time() + 60
     while time.time() < deadline:
         done = driver.execute_script(
             "return document.querySelectorAll('.item a.wav, .item .refusal, .item .problem').length")
-        if done >= 6:
+        if done >= 7:
             break
         time.sleep(0.2)
 
-    def download(selector_name, kind):
-        return driver.execute_async_script("""
-            var done = arguments[arguments.length - 1];
-            var card = Array.from(document.querySelectorAll('.item')).find(c => c.dataset.name === arguments[0]);
-            var a = card && card.querySelector(arguments[1]);
-            if (!a) { done(null); return; }
-            fetch(a.href).then(r => r.arrayBuffer()).then(b => {
-              var s = '', u = new Uint8Array(b);
-              for (var i = 0; i < u.length; i += 32768) s += String.fromCharCode.apply(null, u.subarray(i, i + 32768));
-              done([a.getAttribute('download'), btoa(s)]);
-            }, e => done(null));""", selector_name, kind)
+    def card_of(name):
+        return [c for c in driver.find_elements(By.CSS_SELECTOR, ".item") if c.get_attribute("data-name") == name][0]
+
+    def download(name, kind):
+        """Clicks the card's link as a user does; the saved file's name and bytes."""
+        card = card_of(name)
+        links = card.find_elements(By.CSS_SELECTOR, kind)
+        if not links:
+            return None
+        saved = os.path.join(downloads, links[0].get_attribute("download"))
+        links[0].click()
+        deadline = time.time() + 30
+        while time.time() < deadline and (not os.path.exists(saved) or
+                                          any(n.endswith(".crdownload") for n in os.listdir(downloads))):
+            if card.find_elements(By.CSS_SELECTOR, ".problem"):
+                return None
+            time.sleep(0.05)
+        if not os.path.exists(saved):
+            return None
+        with open(saved, "rb") as f:
+            got = f.read()
+        os.remove(saved)
+        return os.path.basename(saved), got
+
+    def reference(name):
+        with open(path(name), "rb") as f:
+            return f.read()
+
+    # Nothing was made by looking; Play then makes the WAV and plays it, and
+    # Download WAV later saves that same WAV.
+    check(driver.execute_script("return document.querySelectorAll('.item[data-wav-bytes]').length") == 0,
+          "looking at the items made no WAV")
+    card_of("music-4.08").find_element(By.CSS_SELECTOR, "button.play").click()
+    deadline = time.time() + 30
+    while time.time() < deadline and card_of("music-4.08").find_element(By.CSS_SELECTOR, "button.play").text != "Pause":
+        time.sleep(0.05)
+    check(card_of("music-4.08").find_element(By.CSS_SELECTOR, "button.play").text == "Pause",
+          "music-4.08: Play makes its WAV and plays it")
+    card_of("music-4.08").find_element(By.CSS_SELECTOR, "button.play").click()
 
     for name in ("stereo.mve", "eight.mve", "music-4.08"):
         got = download(name, "a.wav")
-        with open(path(name + ".ref.wav"), "rb") as f:
-            want = f.read()
-        check(got is not None and base64.b64decode(got[1]) == want,
-              f"{name}: Download WAV equals plughost play's {len(want)} bytes")
+        want = reference(name + ".ref.wav")
+        check(got is not None and got[1] == want, f"{name}: Download WAV saves plughost play's {len(want)} bytes")
         check(got is not None and got[0] == name + ".wav", f"{name}: the link saves as NAME.wav")
 
-    for i, name in enumerate(("disc.iso-1.mve", "disc.iso-2.mve"), 1):
+    # The image holds stereo.mve and eight.mve, 5000 bytes of junk first.
+    for i, (name, inner) in enumerate((("disc.iso-1.mve", "stereo.mve"), ("disc.iso-2.mve", "eight.mve")), 1):
         got = download(name, "a.mve")
-        with open(path(f"extract/disc.iso-{i}.mve"), "rb") as f:
-            want = f.read()
-        check(got is not None and base64.b64decode(got[1]) == want, f"{name}: the movie found in the image equals plughost's extract")
+        check(got is not None and got[1] == reference(f"extract/disc.iso-{i}.mve"),
+              f"{name}: the movie found in the image equals plughost's extract")
         got = download(name, "a.wav")
-        check(got is not None, f"{name}: the image's movie plays")
+        check(got is not None and got[1] == reference(inner + ".ref.wav"), f"{name}: its WAV equals {inner}'s")
+
+    # A file changed on disk after the page looked at it: no WAV, and why.
+    with open(path("changing.mve"), "r+b") as f:
+        f.seek(3000)
+        f.write(b"\x55" * 4000)
+    check(download("changing.mve", "a.wav") is None and not os.listdir(downloads) and
+          "can no longer be read" in card_of("changing.mve").text,
+          "a movie changed since it was given: no WAV is saved, and the card says why")
+
     listed = driver.execute_script("return document.querySelector('.item.image .movies').textContent")
     check(listed.startswith("2 movie(s) found"), "the image lists its two movies")
 
