@@ -55,6 +55,8 @@ with open(path("changing.mve"), "wb") as f:
 plug = f"{native}/plughost"
 for name, plugin in (("stereo.mve", "velmora"), ("eight.mve", "velmora"), ("music-4.08", "tasbrin")):
     run(plug, plugin, "play", path(name), "-o", path(name + ".ref.wav"))
+walked = subprocess.run([plug, "velmora", "length", path("stereo.mve"), "--set", "NoWalk=off"], check=True,
+                        capture_output=True, text=True).stdout.split()[1]  # "length: 3015 ms (0:03)"
 os.makedirs(path("extract"))
 run(plug, "velmora", "scan", path("disc.iso"), "--extract", path("extract"))
 
@@ -141,6 +143,22 @@ try:
               f"{name}: the movie found in the image equals plughost's extract")
         got = download(name, "a.wav")
         check(got is not None and got[1] == reference(inner + ".ref.wav"), f"{name}: its WAV equals {inner}'s")
+
+    # Walking is velmora's setting, off until Settings turns it on; the page
+    # then starts the plug-ins again with it in their INI file.
+    def walk(name):
+        card_of(name).find_element(By.CSS_SELECTOR, "button.walk").click()
+        deadline = time.time() + 30
+        while time.time() < deadline and not card_of(name).find_element(By.CSS_SELECTOR, ".walk-result").text:
+            time.sleep(0.05)
+        return card_of(name).find_element(By.CSS_SELECTOR, ".walk-result").text
+    check("walking is off" in walk("stereo.mve"), "walking is off until Settings turns it on")
+    driver.find_element(By.CSS_SELECTOR, "#settings summary").click()
+    driver.find_element(By.ID, "walk").click()
+    check(f"({walked} ms)" in walk("stereo.mve"), f"with walking on, stereo.mve walks to plughost length's {walked} ms")
+    check("NoWalk=off" in driver.execute_script("return localStorage.getItem('orlimbo-web.ini')"),
+          "the setting is kept in the browser, in the plug-in's INI file")
+    driver.find_element(By.CSS_SELECTOR, "#settings summary").click()
 
     # A file changed on disk after the page looked at it: no WAV, and why.
     with open(path("changing.mve"), "r+b") as f:
