@@ -242,6 +242,7 @@ function play(file, base, size, name, plugin, extra) {
         ' Hz, ' + m.channels + ' channel(s), ' + m.bits + '-bit, ' + m.bytes + ' bytes)'));
       c.append(facts);
       c.dataset.decodeMs = m.decodeMs;
+      c.dataset.readWaitMs = m.readWaitMs;
       c.dataset.samples = m.bytes / ((m.bits + 7) >> 3);
       c.dataset.workerMemory = m.memory;
       var links = el('p', {class: 'links'});

@@ -131,7 +131,7 @@ function bind() {
 var INI = '/plughost.ini';
 
 function begin(id) {
-  job = {id: id, events: [], soundBytes: 0, waveform: null};
+  job = {id: id, events: [], soundBytes: 0, waveform: null, readWaitMs: 0};
   return job;
 }
 
@@ -148,7 +148,9 @@ async function decode(plugin, item, f, handOver) {
       var at = host.web_decode_offset();
       if (at === last) { host.web_decode_step(0); break; }
       last = at;
+      var waited = performance.now();
       await fill(f, at);
+      job.readWaitMs += performance.now() - waited;
     }
   } catch (err) {
     host.web_decode_close(); // the plug-in's Close and the stream's, whatever failed
@@ -185,8 +187,8 @@ async function playItem(m, f) {
     type: 'done', id: m.id, identified: identified, info: info, boxes: boxes,
     result: result, refused: refused ? {text: refused.a, code: refused.n} : null,
     rate: num('format'), channels: num('format-channels'), bits: num('format-bits'),
-    bytes: num('decoded'), handedOver: j.soundBytes, decodeMs: ms, waveform: j.waveform, memory: HEAPU8.length,
-    openStreams: host.web_open_streams()
+    bytes: num('decoded'), handedOver: j.soundBytes, decodeMs: ms, readWaitMs: j.readWaitMs,
+    waveform: j.waveform, memory: HEAPU8.length, openStreams: host.web_open_streams()
   };
   if (answer.waveform) post(answer, [answer.waveform.buffer]); else post(answer);
 }

@@ -73,10 +73,11 @@ def page_run():
         stop.append(1)
         t.join()
         d = driver.execute_script("var c = document.querySelector('.item'); return [c.dataset.decodeMs, "
-                                  "c.dataset.samples, c.dataset.workerMemory, c.dataset.wavBytes, c.dataset.wavMs]")
-        ms, samples, wasm, wav, wav_ms = (float(x) for x in d)
-        return {"msps": samples / ms / 1000, "ms": ms, "samples": samples, "looked": looked, "made": made,
-                "wav_msps": samples / wav_ms / 1000, "wasm": wasm, "growth": peak[0] - base, "wav": wav}
+                                  "c.dataset.samples, c.dataset.workerMemory, c.dataset.wavBytes, c.dataset.wavMs, "
+                                  "c.dataset.readWaitMs]")
+        ms, samples, wasm, wav, wav_ms, wait_ms = (float(x) for x in d)
+        return {"msps": samples / ms / 1000, "ms": ms, "wait": wait_ms, "samples": samples, "looked": looked,
+                "made": made, "wav_msps": samples / wav_ms / 1000, "wasm": wasm, "growth": peak[0] - base, "wav": wav}
     finally:
         driver.quit()
 
@@ -92,7 +93,8 @@ pages, natives = [], []
 for i in range(args.runs):
     r = page_run()
     pages.append(r)
-    print(f"page run {i + 1}: decode {r['msps']:.0f} M samples/s ({r['samples']:.0f} samples in {r['ms']:.0f} ms), "
+    print(f"page run {i + 1}: decode {r['msps']:.0f} M samples/s ({r['samples']:.0f} samples in {r['ms']:.0f} ms, "
+          f"{r['wait']:.0f} ms of it waiting for the file), "
           f"card complete after {r['looked']:.2f} s; WAV made in {r['made']:.2f} s ({r['wav_msps']:.0f} M samples/s); "
           f"worker heap {r['wasm'] / 2**20:.1f} MiB; browser resident growth {r['growth'] / 2**20:.0f} MiB; "
           f"WAV {r['wav'] / 2**20:.0f} MiB (ratio {r['growth'] / r['wav']:.2f})")
