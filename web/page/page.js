@@ -179,20 +179,21 @@ function player(card, wav) {
 }
 
 // "Download WAV": a plain link to the WAV once it is made; the first click
-// makes it and then follows the link.
+// (or Enter) makes it and then follows the link.  Until then it has no
+// address, so "Save link as" cannot save anything else under the WAV's name.
 function wavLink(name, wav) {
   /* plughost's naming rule: the whole file name, so music-4.07 and music-4.08 never meet. */
-  var a = el('a', {href: '#', download: name + '.wav', class: 'wav'}, 'Download WAV');
+  var a = el('a', {download: name + '.wav', class: 'wav', role: 'link', tabindex: 0}, 'Download WAV');
   a.onclick = function (e) {
-    if (a.dataset.ready) return;
+    if (a.href) return;
     e.preventDefault();
     wav().then(function (w) {
       if (!w) return;
       a.href = w.url;
-      a.dataset.ready = '1';
       a.click();
     });
   };
+  a.onkeydown = function (e) { if (e.key === 'Enter' && !a.href) a.onclick(e); };
   return a;
 }
 

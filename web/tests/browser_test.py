@@ -120,8 +120,8 @@ try:
 
     # Nothing was made by looking; Play then makes the WAV and plays it, and
     # Download WAV later saves that same WAV.
-    check(driver.execute_script("return document.querySelectorAll('.item[data-wav-bytes]').length") == 0,
-          "looking at the items made no WAV")
+    check(driver.execute_script("return document.querySelectorAll('.item[data-wav-bytes], a.wav[href]').length") == 0,
+          "looking at the items made no WAV (and no link leads anywhere before it is made)")
     card_of("music-4.08").find_element(By.CSS_SELECTOR, "button.play").click()
     deadline = time.time() + 30
     while time.time() < deadline and card_of("music-4.08").find_element(By.CSS_SELECTOR, "button.play").text != "Pause":
