@@ -82,13 +82,13 @@ try:
     # Six files: the movie, the sound, the image's two movies, the damaged
     # movie, the 8-bit movie, a movie changed later -- seven item cards
     # besides the image's.
-    deadline = time.time() + 60
-    while time.time() < deadline:
-        done = driver.execute_script(
-            "return document.querySelectorAll('.item a.wav, .item .refusal, .item .problem').length")
-        if done >= 7:
-            break
-        time.sleep(0.2)
+    def wait_until(ready, seconds=30):
+        deadline = time.time() + seconds
+        while not ready() and time.time() < deadline:
+            time.sleep(0.05)
+
+    wait_until(lambda: driver.execute_script(
+        "return document.querySelectorAll('.item a.wav, .item .refusal, .item .problem').length") >= 7, 60)
 
     def card_of(name):
         return [c for c in driver.find_elements(By.CSS_SELECTOR, ".item") if c.get_attribute("data-name") == name][0]
@@ -101,12 +101,8 @@ try:
             return None
         saved = os.path.join(downloads, links[0].get_attribute("download"))
         links[0].click()
-        deadline = time.time() + 30
-        while time.time() < deadline and (not os.path.exists(saved) or
-                                          any(n.endswith(".crdownload") for n in os.listdir(downloads))):
-            if card.find_elements(By.CSS_SELECTOR, ".problem"):
-                return None
-            time.sleep(0.05)
+        wait_until(lambda: card.find_elements(By.CSS_SELECTOR, ".problem") or os.path.exists(saved) and
+                   not any(n.endswith(".crdownload") for n in os.listdir(downloads)))
         if not os.path.exists(saved):
             return None
         with open(saved, "rb") as f:
@@ -122,13 +118,11 @@ try:
     # Download WAV later saves that same WAV.
     check(driver.execute_script("return document.querySelectorAll('.item[data-wav-bytes], a.wav[href]').length") == 0,
           "looking at the items made no WAV (and no link leads anywhere before it is made)")
-    card_of("music-4.08").find_element(By.CSS_SELECTOR, "button.play").click()
-    deadline = time.time() + 30
-    while time.time() < deadline and card_of("music-4.08").find_element(By.CSS_SELECTOR, "button.play").text != "Pause":
-        time.sleep(0.05)
-    check(card_of("music-4.08").find_element(By.CSS_SELECTOR, "button.play").text == "Pause",
-          "music-4.08: Play makes its WAV and plays it")
-    card_of("music-4.08").find_element(By.CSS_SELECTOR, "button.play").click()
+    play = card_of("music-4.08").find_element(By.CSS_SELECTOR, "button.play")
+    play.click()
+    wait_until(lambda: play.text == "Pause")
+    check(play.text == "Pause", "music-4.08: Play makes its WAV and plays it")
+    play.click()
 
     for name in ("stereo.mve", "eight.mve", "music-4.08"):
         got = download(name, "a.wav")
@@ -148,10 +142,9 @@ try:
     # then starts the plug-ins again with it in their INI file.
     def walk(name):
         card_of(name).find_element(By.CSS_SELECTOR, "button.walk").click()
-        deadline = time.time() + 30
-        while time.time() < deadline and not card_of(name).find_element(By.CSS_SELECTOR, ".walk-result").text:
-            time.sleep(0.05)
-        return card_of(name).find_element(By.CSS_SELECTOR, ".walk-result").text
+        result = card_of(name).find_element(By.CSS_SELECTOR, ".walk-result")
+        wait_until(lambda: result.text)
+        return result.text
     check("walking is off" in walk("stereo.mve"), "walking is off until Settings turns it on")
     driver.find_element(By.CSS_SELECTOR, "#settings summary").click()
     driver.find_element(By.ID, "walk").click()
