@@ -21,13 +21,13 @@
 
 namespace {
 
-/* The player's buffer for Read, and how much decoded sound goes to the
- * page at once when a WAV is made: every hand-over costs the page a Blob
- * of its own, and each block on its way is memory the page holds twice,
- * so a few megabytes at a time (the block is only touched as far as sound
- * fills it). */
+/* The player's buffer for Read, and the most decoded sound that goes to
+ * the page at once when a WAV is made.  Every hand-over costs the page a
+ * Blob of its own, so large blocks go faster, but each block on its way is
+ * memory the page holds twice: the worker asks for blocks in proportion to
+ * the sound (the block is only touched as far as sound fills it). */
 constexpr uint32_t kReadBuffer = 4608;
-constexpr uint32_t kSoundBlock = 4u << 20;
+constexpr uint32_t kMaxSoundBlock = 16u << 20;
 constexpr uint32_t kProgressStep = 1u << 20;
 constexpr uint32_t kGuard = 64;
 /* A step pauses when the window holds less than this ahead of the stream:
@@ -40,7 +40,7 @@ struct Decode {
     StreamHandle *h = nullptr;
     std::unique_ptr<Waveform> wave;
     std::unique_ptr<uint8_t[]> block; /* one Read's worth when the sound is not handed over */
-    bool handOver = false;
+    uint32_t blockSize = 0; /* sound handed over this many bytes at a time; 0: none */
     uint32_t filled = 0, sinceProgress = 0;
     uint64_t total = 0;
     int result = 0;
@@ -72,9 +72,9 @@ bool ReadOnce(Decode &s)
     s.wave->Add(buffer, n);
     s.total += n;
     s.sinceProgress += n;
-    if (s.handOver)
+    if (s.blockSize)
         s.filled += n;
-    if (s.filled >= kSoundBlock) {
+    if (s.blockSize && s.filled >= s.blockSize) {
         PageSound(s.block.get(), s.filled);
         s.filled = 0;
     }
@@ -92,9 +92,10 @@ extern "C" {
 
 /* Open on a stream the host opened on the item: "format" events, then 0;
  * 1 when there is no such plug-in or item, or Open refused ("refused"
- * with the plug-in's text).  With handOver the decoded sound goes to the
- * page (PageSound) as it is read. */
-EMSCRIPTEN_KEEPALIVE int web_decode_open(int p, double itemId, int handOver)
+ * with the plug-in's text).  With a blockSize the decoded sound goes to
+ * the page (PageSound) as it is read, in blocks of that size (at most
+ * kMaxSoundBlock; 0 hands nothing over). */
+EMSCRIPTEN_KEEPALIVE int web_decode_open(int p, double itemId, double blockSize)
 {
     g_decode.reset();
     const WebModule *module = nullptr;
@@ -120,8 +121,8 @@ EMSCRIPTEN_KEEPALIVE int web_decode_open(int p, double itemId, int handOver)
     s->d = d;
     s->h = h;
     s->wave = std::make_unique<Waveform>(channels, bits);
-    s->handOver = handOver != 0;
-    s->block.reset(new uint8_t[(s->handOver ? kSoundBlock : 0) + kReadBuffer + kGuard]);
+    s->blockSize = blockSize > 0 ? static_cast<uint32_t>(std::min(blockSize, static_cast<double>(kMaxSoundBlock))) : 0;
+    s->block.reset(new uint8_t[s->blockSize + kReadBuffer + kGuard]);
     g_decode = std::move(s);
     return 0;
 }

@@ -118,7 +118,10 @@ function wavMaker(c, job, looked) {
       var parts = [], bar = el('progress', {max: 1, class: 'making'});
       c.querySelector('.links').append(bar);
       showBusy('Making the WAV of ' + job.name);
-      return send(Object.assign({}, job, {sound: true}), function (m) {
+      // A sixteenth of the WAV at a time (1 to 16 MiB): few Blobs, and the
+      // blocks on their way stay small beside the WAV.
+      var block = Math.min(16 << 20, Math.max(1 << 20, Math.ceil(looked.bytes / 16)));
+      return send(Object.assign({}, job, {block: block}), function (m) {
         if (m.type === 'sound') parts.push(m.chunk);
         else if (m.kind === 'decode-progress') { bar.value = m.n; showBusy('Making the WAV of ' + job.name, m.n); }
       }).then(function (m) {
@@ -221,7 +224,7 @@ function play(file, base, size, name, plugin, extra) {
   };
   showBusy('Decoding ' + name);
   var job = {type: 'play', file: file, base: base, size: size, name: name, data: name, plugin: plugin};
-  return send(Object.assign({sound: false}, job), onMessage)
+  return send(job, onMessage)
     .then(function (m) {
       bar.remove();
       showBusy('');

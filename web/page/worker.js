@@ -139,9 +139,10 @@ function take(kind) { return job.events.filter(function (e) { return e.kind === 
 
 // The item from Open to Close, the window filled whenever a step pauses;
 // a pause where the last fill began means the file gave no more, and the
-// rest is read without pauses.  With handOver the sound goes to the page.
-async function decode(plugin, item, f, handOver) {
-  if (host.web_decode_open(plugin, item, handOver ? 1 : 0) !== 0) return 1;
+// rest is read without pauses.  With a blockSize the sound goes to the
+// page in blocks of that many bytes.
+async function decode(plugin, item, f, blockSize) {
+  if (host.web_decode_open(plugin, item, blockSize || 0) !== 0) return 1;
   var last = -1;
   try {
     while (!host.web_decode_step(1)) {
@@ -160,8 +161,8 @@ async function decode(plugin, item, f, handOver) {
 }
 
 // One item from Open to Close, with its info box first; its sound goes to
-// the page when m.sound asks for it (to make the WAV), else only its
-// length and waveform.
+// the page in blocks of m.block bytes when it asks for them (to make the
+// WAV), else only its length and waveform.
 async function playItem(m, f) {
   var j = begin(m.id);
   var item = host.web_new_item(f, m.base, m.size, m.name, m.data);
@@ -178,7 +179,7 @@ async function playItem(m, f) {
   // Timed from Open to Close, the file's reading included, and the
   // sound's way to the page when it goes there.
   var started = performance.now();
-  var result = await decode(m.plugin, item, f, m.sound);
+  var result = await decode(m.plugin, item, f, m.block);
   var ms = performance.now() - started;
   host.web_delete_item(item);
   var refused = take('refused')[0];
