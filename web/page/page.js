@@ -191,7 +191,7 @@ function wavLink(name, wav) {
     if (a.href) return;
     e.preventDefault();
     wav().then(function (w) {
-      if (!w) return;
+      if (!w || a.href) return; // a second click while it was made saves it once
       a.href = w.url;
       a.click();
     });

@@ -94,7 +94,8 @@ try:
         return [c for c in driver.find_elements(By.CSS_SELECTOR, ".item") if c.get_attribute("data-name") == name][0]
 
     def download(name, kind):
-        """Clicks the card's link as a user does; the saved file's name and bytes."""
+        """Clicks the card's link as a user does; the saved file's name and
+        bytes, None unless exactly that one file was saved."""
         card = card_of(name)
         links = card.find_elements(By.CSS_SELECTOR, kind)
         if not links:
@@ -103,7 +104,10 @@ try:
         links[0].click()
         wait_until(lambda: card.find_elements(By.CSS_SELECTOR, ".problem") or os.path.exists(saved) and
                    not any(n.endswith(".crdownload") for n in os.listdir(downloads)))
-        if not os.path.exists(saved):
+        time.sleep(0.3)
+        if os.listdir(downloads) != [os.path.basename(saved)]:
+            for n in os.listdir(downloads):
+                os.remove(os.path.join(downloads, n))
             return None
         with open(saved, "rb") as f:
             got = f.read()
