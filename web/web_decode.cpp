@@ -38,7 +38,7 @@ constexpr uint32_t kAhead = 512u << 10;
 struct Decode {
     AudioFilePlugin *d = nullptr;
     StreamHandle *h = nullptr;
-    std::unique_ptr<Waveform> wave;
+    std::unique_ptr<Waveform> wave; /* only when looking: the page drew it then */
     std::unique_ptr<uint8_t[]> block; /* one Read's worth when the sound is not handed over */
     uint32_t blockSize = 0; /* sound handed over this many bytes at a time; 0: none */
     uint32_t filled = 0, sinceProgress = 0;
@@ -69,7 +69,8 @@ bool ReadOnce(Decode &s)
         s.result = 3;
         return false;
     }
-    s.wave->Add(buffer, n);
+    if (s.wave)
+        s.wave->Add(buffer, n);
     s.total += n;
     s.sinceProgress += n;
     if (s.blockSize)
@@ -120,7 +121,8 @@ EMSCRIPTEN_KEEPALIVE int web_decode_open(int p, double itemId, double blockSize)
     auto s = std::make_unique<Decode>();
     s->d = d;
     s->h = h;
-    s->wave = std::make_unique<Waveform>(channels, bits);
+    if (blockSize <= 0)
+        s->wave = std::make_unique<Waveform>(channels, bits);
     s->blockSize = blockSize > 0 ? static_cast<uint32_t>(std::min(blockSize, static_cast<double>(kMaxSoundBlock))) : 0;
     s->block.reset(new uint8_t[s->blockSize + kReadBuffer + kGuard]);
     g_decode = std::move(s);
@@ -159,8 +161,9 @@ EMSCRIPTEN_KEEPALIVE double web_decode_offset(void)
     return static_cast<double>(at);
 }
 
-/* Close, after the last sound went to the page (PageSound) and with the
- * waveform and "decoded" with the byte count when all of it was read.
+/* Close, after the last sound went to the page (PageSound), and with the
+ * waveform (when looking) and "decoded" with the byte count when all of
+ * it was read.
  * Returns 0 when the whole sound was read, 1 without a decode, 2 when the
  * plug-in broke the Read contract, 3 when the sound is more than a WAV
  * file holds. */
@@ -175,7 +178,8 @@ EMSCRIPTEN_KEEPALIVE int web_decode_close(void)
     WebCloseStream(s->h);
     if (s->result != 0)
         return s->result;
-    s->wave->Report();
+    if (s->wave)
+        s->wave->Report();
     PageEvent("decoded", "", "", static_cast<double>(s->total));
     return 0;
 }
