@@ -157,22 +157,22 @@ ContainerFile *FuzzHost::Container(ResourceItem *item)
 
 /* --- host buffer ------------------------------------------------------------ */
 
-GuardedBuffer::GuardedBuffer(uint32_t capacity) : count_(capacity), bytes_(size_t(capacity) + kGuard, kFill) {}
+GuardedBuffer::GuardedBuffer(uint32_t capacity) : count_(capacity), bytes_(size_t(capacity) + kReadGuardBytes) {}
 
 uint8_t *GuardedBuffer::Prepare(uint32_t count)
 {
-    if (size_t(count) + kGuard > bytes_.size())
-        bytes_.resize(size_t(count) + kGuard);
+    if (size_t(count) + kReadGuardBytes > bytes_.size())
+        bytes_.resize(size_t(count) + kReadGuardBytes);
     count_ = count;
-    std::fill(bytes_.begin() + count, bytes_.begin() + count + kGuard, kFill);
+    ArmReadGuard(bytes_.data(), count);
     return bytes_.data();
 }
 
 void GuardedBuffer::Check(uint32_t returned) const
 {
-    FUZZ_CHECK(returned <= count_, "Read returned more than byteCount");
-    for (size_t i = count_; i < size_t(count_) + kGuard; ++i)
-        FUZZ_CHECK(bytes_[i] == kFill, "Read wrote past byteCount");
+    const ReadVerdict v = CheckRead(bytes_.data(), count_, returned);
+    FUZZ_CHECK(v.kind != ReadVerdict::TooMany, "Read returned more than byteCount");
+    FUZZ_CHECK(v.kind != ReadVerdict::Overrun, "Read wrote past byteCount");
 }
 
 /* --- allocation ledger ------------------------------------------------------ */

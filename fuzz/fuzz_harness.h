@@ -11,6 +11,8 @@
 #include "common/plugin_module.h"
 #include "support/memory_host.h"
 
+#include "player/read_guard.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -78,12 +80,11 @@ public:
     std::vector<StreamHandle *> streams;
 };
 
-/* A host buffer of count bytes followed by a guard zone; Check verifies
- * that a Read returned no more than count and left the guard alone. */
+/* A host buffer of count bytes followed by the player's Read guard; Check
+ * verifies that a Read returned no more than count and left the guard
+ * alone. */
 class GuardedBuffer {
 public:
-    static constexpr size_t kGuard = 64;
-    static constexpr uint8_t kFill = 0xA5;
     explicit GuardedBuffer(uint32_t capacity);
     /* Sets the guard zone up behind the next request of count bytes. */
     uint8_t *Prepare(uint32_t count);

@@ -2,6 +2,8 @@
 
 #include "report.h"
 
+#include "player/extent.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdarg>
@@ -95,25 +97,20 @@ FileHost *g_host = nullptr; /* the services are plain functions without context 
 uint32_t Seeked(FileHost &host, const char *who, uint32_t position, int32_t offset, uint32_t origin,
                 bool &ok)
 {
-    ok = origin == HOST_SEEK_SET || origin == HOST_SEEK_CUR;
-    if (!ok) {
+    ok = SeekOriginDefined(origin);
+    if (!ok)
         host.Fault(std::string(who) + " with origin " + std::to_string(origin) +
                    " (only 0 = start and 1 = current are defined)");
-        return position;
-    }
-    int64_t target = (origin == HOST_SEEK_SET ? 0 : static_cast<int64_t>(position)) + offset;
-    if (target < 0) {
+    const int64_t target = (origin == HOST_SEEK_SET ? 0 : static_cast<int64_t>(position)) + offset;
+    if (ok && target < 0)
         host.Trace("  %s: target %lld lies before the start; position 0", who, (long long)target);
-        target = 0;
-    }
-    return static_cast<uint32_t>(std::min<int64_t>(target, 0xFFFFFFFFLL));
+    return SeekTarget(position, offset, origin);
 }
 
 uint32_t ReadExtent(FileHost &host, std::FILE *file, ReadAhead &ahead, uint64_t base, uint32_t size,
                     uint32_t &position, void *buffer, uint32_t count)
 {
-    uint32_t n = position < size ? std::min(count, size - position) : 0;
-    n = host.Chunk(n);
+    uint32_t n = host.Chunk(Deliverable(position, size, count));
     if (n)
         n = static_cast<uint32_t>(ReadThrough(ahead, file, base + position, buffer, n));
     position += n;
@@ -326,7 +323,7 @@ ContainerFile *FileHost::OpenContainer(const std::string &path, const std::strin
     c->plugin.Read = CfRead;
     c->visible.plugin = &c->plugin;
     c->fileSize = static_cast<uint64_t>(length);
-    c->size = static_cast<uint32_t>(std::min<int64_t>(length, 0xFFFFFFFFLL));
+    c->size = ItemExtent(c->fileSize, 0, kMaxItemBytes).size;
     ContainerFile *cf = &c->visible;
     containers_[cf] = std::move(c);
     return cf;
@@ -337,8 +334,9 @@ void FileHost::SetWindow(ContainerFile *cf, uint64_t base, uint32_t size)
     Container *c = FindContainer(cf, "SetWindow");
     if (!c)
         return;
-    c->base = std::min(base, c->fileSize);
-    c->size = static_cast<uint32_t>(std::min<uint64_t>(size, c->fileSize - c->base));
+    const Extent e = ItemExtent(c->fileSize, base, size);
+    c->base = e.base;
+    c->size = e.size;
     c->position = 0;
     c->ahead.length = 0;
 }
@@ -356,10 +354,9 @@ ResourceItem *FileHost::AddItem(const std::string &path, uint64_t base, uint32_t
     if (!cf)
         return nullptr;
     Container *c = containers_[cf].get();
-    const uint64_t fileSize = c->fileSize;
-    const uint64_t start = std::min<uint64_t>(base, fileSize);
-    c->base = start;
-    c->size = static_cast<uint32_t>(std::min<uint64_t>(size, fileSize - start));
+    const Extent e = ItemExtent(c->fileSize, base, size);
+    c->base = e.base;
+    c->size = e.size;
 
     auto item = std::make_unique<Item>();
     std::memset(&item->record, 0, sizeof item->record);

@@ -9,12 +9,12 @@
 
 #include "file_system.h"
 
+#include "player/extent.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <string>
 
-/* The most bytes one item handed to a plug-in may have. */
-constexpr uint64_t kMaxItemBytes = 0xFFFFFFFFull;
 
 enum class ItemUse { Whole, Windowed };
 

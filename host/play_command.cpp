@@ -7,6 +7,9 @@
 #include "run_stop.h"
 #include "wav_writer.h"
 
+#include "player/plugin_texts.h"
+#include "player/read_guard.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -37,9 +40,7 @@ struct Decoded {
 namespace {
 
 constexpr auto Say = report::Line;
-constexpr uint32_t kGuardBytes = 64;
 constexpr size_t kOutputBlock = 1 << 20; /* play collects this much before writing */
-constexpr uint8_t kGuardFill = 0xA5;
 
 /* A SoundSink made of two functions. */
 class FunctionSink : public SoundSink {
@@ -81,11 +82,9 @@ static int Decode(Run &run, const std::string &path, SoundSink &sink, Decoded &d
         const DWORD code = GetLastError();
         /* The plug-in's own words for the code, as the player shows them:
          * natively too, where the stand-in reads the module's string table. */
-        char buffer[1024];
-        const int n = LoadStringA(plugin.hInstance, PLUGIN_STRING_ID(code), buffer, sizeof buffer);
-        const std::string text = n > 0 ? std::string(buffer, static_cast<size_t>(n))
-                                       : "(no text " + std::to_string(PLUGIN_STRING_ID(code)) +
-                                             " in the plug-in's string table)";
+        std::string text = RefusalText(plugin, code);
+        if (text.empty())
+            text = "(no text " + std::to_string(PLUGIN_STRING_ID(code)) + " in the plug-in's string table)";
         Say("%s refused %s: %s (error 0x%08lX)\n", p.Name().c_str(), DisplayPath(path).c_str(), text.c_str(),
             (unsigned long)code);
         d.refused = true;
@@ -108,7 +107,7 @@ static int Decode(Run &run, const std::string &path, SoundSink &sink, Decoded &d
      * sink when it is full: the plug-in is still given buffers of exactly
      * bufferSize bytes, each followed by guard bytes, and the sound reaches
      * the file without another copy in a few large writes. */
-    const size_t span = static_cast<size_t>(bufferSize) + kGuardBytes;
+    const size_t span = static_cast<size_t>(bufferSize) + kReadGuardBytes;
     std::vector<uint8_t> block(std::max<size_t>(kOutputBlock, 2 * span));
     size_t filled = 0;
     for (;;) {
@@ -125,24 +124,20 @@ static int Decode(Run &run, const std::string &path, SoundSink &sink, Decoded &d
             filled = 0;
         }
         uint8_t *buffer = block.data() + filled;
-        uint8_t *guard = buffer + bufferSize;
-        std::memset(guard, kGuardFill, kGuardBytes);
+        ArmReadGuard(buffer, bufferSize);
         const uint32_t n = plugin.Read(h, buffer, bufferSize, &d.marker);
         ++d.reads;
-        if (n > bufferSize) {
+        const ReadVerdict verdict = CheckRead(buffer, bufferSize, n);
+        if (verdict.kind == ReadVerdict::TooMany)
             report::Error("Read returned %lu bytes for a buffer of %lu", (unsigned long)n, (unsigned long)bufferSize);
+        else if (verdict.kind == ReadVerdict::Overrun)
+            report::Error("Read wrote past the %lu bytes it was given (byte %lu)", (unsigned long)bufferSize,
+                          (unsigned long)verdict.at);
+        if (verdict.kind != ReadVerdict::Ok) {
             result = kExitRefused;
             break;
         }
-        for (uint32_t i = 0; i < kGuardBytes; ++i) {
-            if (guard[i] != kGuardFill) {
-                report::Error("Read wrote past the %lu bytes it was given (byte %lu)", (unsigned long)bufferSize,
-                              (unsigned long)(bufferSize + i));
-                result = kExitRefused;
-                break;
-            }
-        }
-        if (result != kExitOk || n == 0)
+        if (n == 0)
             break;
         filled += n;
         d.bytes += n;

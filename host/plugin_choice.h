@@ -1,6 +1,6 @@
 /* With no PLUGIN named, each item goes to the plug-in the player would give
- * it to: the one whose descriptor signature the item's first bytes carry,
- * else the one whose file filter patterns match its name. */
+ * it to (player/plugin_choice.h), and the plug-ins are the ones beside the
+ * program. */
 #ifndef HOST_PLUGIN_CHOICE_H
 #define HOST_PLUGIN_CHOICE_H
 
@@ -8,9 +8,6 @@
 
 #include <string>
 #include <vector>
-
-/* The descriptor's file filter pattern ("*.07;*.08"), "" when it has none. */
-std::string FilterPattern(const AudioFilePlugin &d);
 
 /* The plug-in for item, or NULL after saying which signatures and
  * patterns were tried. */

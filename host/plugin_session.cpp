@@ -3,6 +3,8 @@
 #include "exit_codes.h"
 #include "report.h"
 
+#include "player/attach.h"
+
 #include <cstring>
 
 namespace {
@@ -20,16 +22,6 @@ std::string ClockText(uint32_t ms)
 }
 
 } // namespace
-
-std::string PluginText(const char *s, size_t limit)
-{
-    if (!s)
-        return "(null)";
-    size_t n = 0;
-    while (n < limit && s[n])
-        ++n;
-    return std::string(s, n);
-}
 
 PluginSession::PluginSession(const CliOptions &o, PluginLoader &loader, HostDesktop &desktop, FileHost &host)
     : o_(o), loader_(loader), desktop_(desktop), host_(host)
@@ -72,13 +64,18 @@ int PluginSession::Load(const std::string &pluginPath, const std::string &ini, b
     }
     iniForPlugin_ = PluginPath8(o_.settings.empty() ? ini_ : iniCopy_.path());
 
-    /* The player fills its four fields, then calls Init. */
-    d_->hInstance = loader_.Instance();
-    d_->hHostWindow = desktop_.MainWindow();
-    d_->iniFileName = iniForPlugin_.c_str();
-    d_->hostServices = host_.services();
-    if (d_->Init)
-        d_->Init();
+    HostFields fields;
+    fields.instance = loader_.Instance();
+    fields.mainWindow = desktop_.MainWindow();
+    fields.iniFileName = iniForPlugin_.c_str();
+    fields.services = host_.services();
+    const std::string problem = AttachPlugin(*d_, fields);
+    if (!problem.empty()) {
+        report::Error("cannot use %s: %s", DisplayPath(pluginPath_).c_str(), problem.c_str());
+        loader_.Unload();
+        d_ = nullptr;
+        return kExitRefused;
+    }
     return kExitOk;
 }
 

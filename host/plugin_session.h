@@ -11,6 +11,8 @@
 #include "ini_override.h"
 #include "platform.h"
 
+#include "player/plugin_texts.h"
+
 #include <cstdint>
 #include <string>
 
@@ -65,9 +67,5 @@ private:
     bool lengthNoted_ = false;
     uint32_t reportedOpen_ = 0; /* streams left open, already reported */
 };
-
-/* A plug-in string, read with a bound so a broken pointer target cannot run
- * on without end. */
-std::string PluginText(const char *s, size_t limit = 1024);
 
 #endif

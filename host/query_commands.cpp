@@ -4,6 +4,8 @@
 #include "json_report.h"
 #include "report.h"
 
+#include "player/plugin_texts.h"
+
 #include <cstring>
 
 namespace {
@@ -50,12 +52,15 @@ int InfoCommand(Run &run)
     Say("plug-in: %s\n", DisplayPath(run.plugin().path()).c_str());
     Say("name: %s\n", run.plugin().Name().c_str());
     Say("version: %s\n", PluginText(d_->versionText).c_str());
-    const std::string description = PluginText(d_->fileFilter);
-    const std::string pattern = d_->fileFilter ? PluginText(d_->fileFilter + description.size() + 1) : "(null)";
+    /* The first pair as the player's file dialog shows it first; any
+     * further pairs after it. */
+    const std::vector<FilterPair> pairs = FilterPairs(d_->fileFilter);
+    const std::string description = pairs.empty() ? PluginText(d_->fileFilter) : pairs[0].description;
+    const std::string pattern = pairs.empty() ? "(null)" : pairs[0].patterns;
     Say("filter: %s\n", description.c_str());
     Say("filter pattern: %s\n", pattern.c_str());
-    if (d_->fileFilter && d_->fileFilter[description.size() + 1 + pattern.size() + 1] != '\0')
-        host_.Fault("the file filter does not end with two NULs");
+    for (size_t i = 1; i < pairs.size(); ++i)
+        Say("filter %lu: %s: %s\n", (unsigned long)i + 1, pairs[i].description.c_str(), pairs[i].patterns.c_str());
     Say("format name: %s\n", PluginText(d_->formatName).c_str());
     Say("interface version: 0x%X\n", (unsigned)d_->interfaceVersion);
     Say("plug-in type: %u\n", (unsigned)d_->pluginType);

@@ -95,7 +95,7 @@ void WalkItems(CliOptions &o, const std::vector<PluginSession *> &plugins)
 {
     std::string patterns;
     for (PluginSession *p : plugins)
-        patterns += FilterPattern(p->d()) + ";";
+        patterns += FilterPatterns(p->d()) + ";";
     std::vector<std::string> items;
     for (const std::string &item : o.items) {
         if (StatusOf(item).kind != FileKind::Folder) {

@@ -2,19 +2,18 @@
  * ScanFile called at each match, and the movies it finds listed and, with
  * --extract, written out.
  *
- * The container services count in 32 bits, and images (DVDs) are larger
- * than 4 GiB: the container the plug-in is given is the host's own view of
- * the image, a window that starts at each match and reaches at most 4 GiB
- * on.  A movie is found wherever it lies, reported at its true 64-bit
- * start, and one that would not fit in a window is larger than 4 GiB:
- * reported as such, since nothing the plug-ins count could describe it. */
+ * The search and the windows past 4 GiB are the player's
+ * (player/scan_driver.h); a movie larger than 4 GiB is reported as such,
+ * since nothing the plug-ins count could describe it. */
 #include "commands.h"
 #include "input_file.h"
 #include "json_report.h"
 #include "output_file.h"
 #include "report.h"
 #include "run_stop.h"
-#include "signature_search.h"
+
+#include "player/plugin_texts.h"
+#include "player/scan_driver.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -84,13 +83,7 @@ int ScanCommand(Run &run)
     if (!p.Offers((const void *)d.ScanFile, "scan"))
         return kExitRefused;
     const std::string &file = run.o.items[0];
-    std::vector<Signature> signatures;
-    for (uint32_t i = 0; d.signatures && i < d.signatureCount && i < 64; ++i) {
-        const FileSignature &s = d.signatures[i];
-        if (s.bytes && s.length && s.length <= 4096)
-            signatures.emplace_back(s.bytes, s.bytes + s.length);
-    }
-    if (signatures.empty()) {
+    if (Signatures(d).empty()) {
         Say("%s has no file signature to search for\n", p.Name().c_str());
         return kExitRefused;
     }
@@ -125,40 +118,40 @@ int ScanCommand(Run &run)
 
     std::vector<Movie> movies;
     run.progress.Begin(0, 1, DisplayPath(file));
-    const ReadAtFn readAt = [&](uint64_t offset, uint8_t *buffer, size_t n) -> size_t {
+    ScanSetup setup;
+    setup.statusWindow = statusWindow;
+    setup.container = cf;
+    setup.fileSize = fileSize;
+    setup.readAt = [&](uint64_t offset, uint8_t *buffer, size_t n) -> size_t {
         if (StopRequested() != StopReason::None)
             return 0;
         run.progress.Reading(offset, fileSize);
         return ReadFileAt(search, offset, buffer, n);
     };
-    uint64_t from = 0;
-    int64_t match;
-    while ((match = FindSignature(readAt, signatures, from)) >= 0 && StopRequested() == StopReason::None) {
-        const uint64_t base = static_cast<uint64_t>(match);
-        const uint32_t window = static_cast<uint32_t>(std::min<uint64_t>(fileSize - base, kMaxItemBytes));
-        host.SetWindow(cf, base, window);
-        uint32_t end = 0;
+    setup.setWindow = [&](uint64_t base, uint32_t size) {
+        host.SetWindow(cf, base, size);
         chunks = 0;
-        ResourceInfo *info = d.ScanFile(statusWindow, cf, 0, 0, &end);
+    };
+    setup.stopped = [] { return StopRequested() != StopReason::None; };
+    ScanImage(d, setup, [&](const ScanMatch &m) {
         if (run.o.verbose)
             Say("status: %lu chunk message(s)\n", chunks);
+        ResourceInfo *info = m.info;
         if (!info) {
             if (run.o.verbose)
-                Say("offset %llu: refused\n", (unsigned long long)base);
-            from = base + 1;
-            continue;
+                Say("offset %llu: refused\n", (unsigned long long)m.base);
+            return true;
         }
         p.CheckResourceInfo(info, "ScanFile");
-        const bool tooLarge = end >= window && base + window < fileSize;
-        movies.push_back({base + info->startOffset, info->size, tooLarge});
-        if (info->startOffset != 0 || static_cast<uint64_t>(info->startOffset) + info->size != end)
+        movies.push_back({m.base + info->startOffset, info->size, m.tooLarge});
+        if (info->startOffset != 0 || static_cast<uint64_t>(info->startOffset) + info->size != m.end)
             host.Fault("ScanFile's start and size do not match the offsets it was given and returned");
         if (GlobalFree(info))
             host.Fault("ScanFile's ResourceInfo is not a block GlobalFree can release");
-        if (end == 0)
+        if (m.end == 0)
             host.Fault("ScanFile returned an end offset that does not lie past the start");
-        from = base + std::max<uint64_t>(std::min(end, window), 1);
-    }
+        return true;
+    });
     run.progress.End();
     run.desktop.CloseStatusWindow(statusWindow);
     std::fclose(search);

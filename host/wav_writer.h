@@ -6,27 +6,11 @@
 #ifndef HOST_WAV_WRITER_H
 #define HOST_WAV_WRITER_H
 
-#include <array>
+#include "player/wav_header.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <string>
-
-constexpr uint32_t kWavHeaderSize = 44;
-
-/* Bytes per sample frame as a WAV file states it (whole bytes per sample). */
-uint32_t WavBlockAlign(uint16_t channels, uint16_t bitsPerSample);
-
-/* A canonical 44-byte PCM header for dataBytes of audio (the RIFF size
- * counts the pad byte an odd data chunk is followed by). */
-std::array<uint8_t, kWavHeaderSize> WavHeader(uint32_t sampleRate, uint16_t channels,
-                                              uint16_t bitsPerSample, uint32_t dataBytes);
-
-/* The most audio one WAV file can hold. */
-constexpr uint32_t kWavMaxData = 0xFFFFFFFFu - 36u - 1u;
-
-/* The data size of a header written before the size is known and never
- * put right (the RIFF size is 36 more). */
-constexpr uint32_t kWavUnknownSize = 0x7FFFF000u;
 
 class WavFileWriter {
 public:

@@ -1,16 +1,12 @@
-/* File name patterns as Windows and the file dialogs know them: '*' any
- * run of characters, '?' any one, letter case ignored; several patterns
- * may stand in one text, separated by ';' ("*.07;*.08"). */
+/* Wildcards in the items of a command line, expanded by plughost where
+ * the shell leaves that to the program (the matching: player/wildcard.h). */
 #ifndef HOST_WILDCARD_H
 #define HOST_WILDCARD_H
 
+#include "player/wildcard.h"
+
 #include <string>
 #include <vector>
-
-bool HasWildcards(const std::string &text);
-bool WildcardMatch(const std::string &pattern, const std::string &name);
-/* Whether name matches any of the ';'-separated patterns. */
-bool MatchesAnyPattern(const std::string &patterns, const std::string &name);
 
 /* The items of a command line with the patterns in their last component
  * expanded against the folder, each pattern's matches sorted; a pattern

@@ -11,7 +11,9 @@
 #include "web_plugins.h"
 #include "web_services.h"
 
-#include "host/wav_writer.h"
+#include "player/plugin_texts.h"
+#include "player/read_guard.h"
+#include "player/wav_header.h"
 
 #include <emscripten.h>
 
@@ -29,7 +31,6 @@ namespace {
 constexpr uint32_t kReadBuffer = 4608;
 constexpr uint32_t kMaxSoundBlock = 16u << 20;
 constexpr uint32_t kProgressStep = 1u << 20;
-constexpr uint32_t kGuard = 64;
 /* A step pauses when the window holds less than this ahead of the stream:
  * more than one Read takes from the file, chunk headers and skipped video
  * included (their lengths are 16-bit). */
@@ -53,13 +54,10 @@ std::unique_ptr<Decode> g_decode;
 bool ReadOnce(Decode &s)
 {
     uint8_t *buffer = s.block.get() + s.filled;
-    std::memset(buffer + kReadBuffer, 0xA5, kGuard);
+    ArmReadGuard(buffer, kReadBuffer);
     int32_t marker = 0;
     const uint32_t n = s.d->Read(s.h, buffer, kReadBuffer, &marker);
-    bool overrun = n > kReadBuffer;
-    for (uint32_t i = 0; i < kGuard && !overrun; ++i)
-        overrun = buffer[kReadBuffer + i] != 0xA5;
-    if (overrun) {
+    if (CheckRead(buffer, kReadBuffer, n).kind != ReadVerdict::Ok) {
         s.result = 2;
         return false;
     }
@@ -99,8 +97,7 @@ extern "C" {
 EMSCRIPTEN_KEEPALIVE int web_decode_open(int p, double itemId, double blockSize)
 {
     g_decode.reset();
-    const WebModule *module = nullptr;
-    AudioFilePlugin *d = WebPlugin(p, &module);
+    AudioFilePlugin *d = WebPlugin(p, nullptr);
     if (!d || !d->Open || !d->Read || !d->Close)
         return 1;
     StreamHandle *h = WebOpenStream(WebItem(itemId));
@@ -111,7 +108,7 @@ EMSCRIPTEN_KEEPALIVE int web_decode_open(int p, double itemId, double blockSize)
     SetLastError(0);
     if (!d->Open(h, &rate, &channels, &bits)) {
         const DWORD code = GetLastError();
-        PageEvent("refused", WebRefusalText(module, code).c_str(), "", code);
+        PageEvent("refused", RefusalText(*d, code).c_str(), "", code);
         WebCloseStream(h);
         return 1;
     }
@@ -124,7 +121,7 @@ EMSCRIPTEN_KEEPALIVE int web_decode_open(int p, double itemId, double blockSize)
     if (blockSize <= 0)
         s->wave = std::make_unique<Waveform>(channels, bits);
     s->blockSize = blockSize > 0 ? static_cast<uint32_t>(std::min(blockSize, static_cast<double>(kMaxSoundBlock))) : 0;
-    s->block.reset(new uint8_t[s->blockSize + kReadBuffer + kGuard]);
+    s->block.reset(new uint8_t[s->blockSize + kReadBuffer + kReadGuardBytes]);
     g_decode = std::move(s);
     return 0;
 }

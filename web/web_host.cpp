@@ -12,8 +12,12 @@
 #include "web_module.h"
 #include "web_services.h"
 
-#include "host/signature_search.h"
-#include "host/wav_writer.h"
+#include "player/attach.h"
+#include "player/extent.h"
+#include "player/plugin_choice.h"
+#include "player/plugin_texts.h"
+#include "player/scan_driver.h"
+#include "player/wav_header.h"
 
 #include <emscripten.h>
 
@@ -49,53 +53,6 @@ AudioFilePlugin *PluginAt(int p)
 
 ResourceItem *ItemAt(double id) { return reinterpret_cast<ResourceItem *>(static_cast<uintptr_t>(id)); }
 
-/* A plug-in string read with a bound, so a broken one cannot run on. */
-std::string Text(const char *s, size_t limit = 1024)
-{
-    size_t n = 0;
-    while (s && n < limit && s[n])
-        ++n;
-    return s ? std::string(s, n) : std::string();
-}
-
-bool WildcardMatch(const char *pattern, const char *name)
-{
-    if (!*pattern)
-        return !*name;
-    if (*pattern == '*')
-        return WildcardMatch(pattern + 1, name) || (*name && WildcardMatch(pattern, name + 1));
-    if (!*name)
-        return false;
-    const char a = static_cast<char>(std::tolower(static_cast<unsigned char>(*pattern)));
-    const char b = static_cast<char>(std::tolower(static_cast<unsigned char>(*name)));
-    return (*pattern == '?' || a == b) && WildcardMatch(pattern + 1, name + 1);
-}
-
-/* Whether one of the patterns of a file filter ("Text\0*.a;*.b\0...\0")
- * takes the name. */
-bool FilterTakes(const char *filter, const std::string &name)
-{
-    if (!filter)
-        return false;
-    const char *p = filter;
-    for (int pair = 0; pair < 16 && *p; ++pair) {
-        p += Text(p).size() + 1; /* the description */
-        const std::string patterns = Text(p);
-        p += patterns.size() + 1;
-        size_t from = 0;
-        while (from <= patterns.size()) {
-            const size_t cut = std::min(patterns.find(';', from), patterns.size());
-            const std::string one = patterns.substr(from, cut - from);
-            if (!one.empty() && WildcardMatch(one.c_str(), name.c_str()))
-                return true;
-            from = cut + 1;
-        }
-        if (patterns.empty())
-            break;
-    }
-    return false;
-}
-
 } // namespace
 
 AudioFilePlugin *WebPlugin(int p, const WebModule **module)
@@ -107,13 +64,6 @@ AudioFilePlugin *WebPlugin(int p, const WebModule **module)
 }
 
 ResourceItem *WebItem(double id) { return ItemAt(id); }
-
-std::string WebRefusalText(const WebModule *module, DWORD code)
-{
-    char buffer[1024];
-    const int n = LoadStringA(const_cast<WebModule *>(module), PLUGIN_STRING_ID(code), buffer, sizeof buffer);
-    return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string();
-}
 
 extern "C" {
 
@@ -131,15 +81,13 @@ EMSCRIPTEN_KEEPALIVE int web_load(const char *iniPath)
     } modules[] = {{velmora_GetAudioFilePlugin, &velmora_Module}, {tasbrin_GetAudioFilePlugin, &tasbrin_Module}};
     for (const auto &m : modules) {
         AudioFilePlugin *d = m.get();
-        if (!d || d->interfaceVersion != PLUGIN_INTERFACE_VERSION || d->pluginType != PLUGIN_TYPE_AUDIO_FILE)
-            continue;
-        d->hInstance = const_cast<WebModule *>(m.module);
-        d->hHostWindow = g_mainWindow;
-        d->iniFileName = g_ini.c_str();
-        d->hostServices = WebServices();
-        if (d->Init)
-            d->Init();
-        g_plugins.push_back({d, m.module});
+        HostFields fields;
+        fields.instance = const_cast<WebModule *>(m.module);
+        fields.mainWindow = g_mainWindow;
+        fields.iniFileName = g_ini.c_str();
+        fields.services = WebServices();
+        if (d && AttachPlugin(*d, fields).empty())
+            g_plugins.push_back({d, m.module});
     }
     return static_cast<int>(g_plugins.size());
 }
@@ -159,8 +107,9 @@ EMSCRIPTEN_KEEPALIVE int web_describe(int p)
     AudioFilePlugin *d = PluginAt(p);
     if (!d)
         return 0;
-    PageEvent("plugin", Text(d->pluginName).c_str(), Text(d->versionText).c_str(), p);
-    PageEvent("plugin-filter", Text(d->fileFilter).c_str(), Text(d->formatName).c_str(), p);
+    PageEvent("plugin", PluginText(d->pluginName).c_str(), PluginText(d->versionText).c_str(), p);
+    const std::vector<FilterPair> pairs = FilterPairs(d->fileFilter);
+    PageEvent("plugin-filter", pairs.empty() ? "" : pairs[0].description.c_str(), PluginText(d->formatName).c_str(), p);
     return 1;
 }
 
@@ -168,9 +117,9 @@ EMSCRIPTEN_KEEPALIVE int web_describe(int p)
  * long for the player's record. */
 EMSCRIPTEN_KEEPALIVE double web_new_item(int file, double base, double size, const char *name, const char *data)
 {
-    const uint32_t extent = static_cast<uint32_t>(std::min(size, 4294967295.0));
+    const Extent e = ItemExtent(UINT64_MAX, static_cast<uint64_t>(base), static_cast<uint64_t>(std::max(size, 0.0)));
     return static_cast<double>(reinterpret_cast<uintptr_t>(
-        WebNewItem(file, static_cast<uint64_t>(base), extent, "BLB", name ? name : "", data ? data : "")));
+        WebNewItem(file, e.base, e.size, "BLB", name ? name : "", data ? data : "")));
 }
 
 EMSCRIPTEN_KEEPALIVE void web_delete_item(double item) { WebDeleteItem(ItemAt(item)); }
@@ -184,22 +133,14 @@ EMSCRIPTEN_KEEPALIVE int web_choose(double itemId)
     StreamHandle *h = WebOpenStream(item);
     if (!h)
         return -1;
-    std::vector<uint8_t> start(4096);
+    std::vector<uint8_t> start(kMaxSignatureBytes);
     uint32_t got = 0;
     WebServices()->Read(h, start.data(), static_cast<uint32_t>(start.size()), &got);
     WebCloseStream(h);
-    for (size_t p = 0; p < g_plugins.size(); ++p) {
-        const AudioFilePlugin *d = g_plugins[p].d;
-        for (uint32_t i = 0; d->signatures && i < d->signatureCount && i < 64; ++i) {
-            const FileSignature &s = d->signatures[i];
-            if (s.bytes && s.length && s.length <= got && std::memcmp(start.data(), s.bytes, s.length) == 0)
-                return static_cast<int>(p);
-        }
-    }
-    for (size_t p = 0; p < g_plugins.size(); ++p)
-        if (FilterTakes(g_plugins[p].d->fileFilter, item->name))
-            return static_cast<int>(p);
-    return -1;
+    std::vector<const AudioFilePlugin *> descriptors;
+    for (const Plugin &p : g_plugins)
+        descriptors.push_back(p.d);
+    return ChoosePlugin(descriptors, start.data(), got, item->name);
 }
 
 /* Identify on a stream the host opened on the item: the resource's size,
@@ -249,53 +190,44 @@ EMSCRIPTEN_KEEPALIVE void web_wav_header(uint32_t rate, uint32_t channels, uint3
     std::memcpy(out, header.data(), header.size());
 }
 
-/* A raw file searched for every plug-in's signature, ScanFile called at
- * each match as the player's scan does: a "movie" event (start, size) for
- * each resource found, "status" events meanwhile.  Returns the count. */
+/* A raw file searched for the plug-in's signatures, ScanFile called at
+ * each match as the player's scan does (player/scan_driver.h), over the
+ * whole file however large: a "movie" event (its 64-bit start) and a
+ * "movie-size" event for each resource found, "status" events meanwhile.
+ * Returns the count. */
 EMSCRIPTEN_KEEPALIVE int web_scan(int p, int file, double fileSize)
 {
     AudioFilePlugin *d = PluginAt(p);
     if (!d || !d->ScanFile)
         return 0;
-    std::vector<Signature> signatures;
-    for (uint32_t i = 0; d->signatures && i < d->signatureCount && i < 64; ++i) {
-        const FileSignature &s = d->signatures[i];
-        if (s.bytes && s.length && s.length <= 4096)
-            signatures.emplace_back(s.bytes, s.bytes + s.length);
-    }
-    if (signatures.empty())
-        return 0;
     const uint64_t size = static_cast<uint64_t>(fileSize);
-    ContainerFile *cf = WebOpenContainer(file, size, "RAW");
-    HWND status = WebHostWindow("status");
-    const ReadAtFn readAt = [&](uint64_t offset, uint8_t *buffer, size_t n) -> size_t {
+    ScanSetup setup;
+    setup.fileSize = size;
+    setup.container = WebOpenContainer(file, size, "RAW");
+    setup.statusWindow = WebHostWindow("status");
+    setup.readAt = [&](uint64_t offset, uint8_t *buffer, size_t n) -> size_t {
         if (offset >= size)
             return 0;
         PageEvent("scan-progress", "", "", static_cast<double>(offset) / std::max<uint64_t>(1, size));
         return PageRead(file, static_cast<double>(offset), buffer,
                         static_cast<uint32_t>(std::min<uint64_t>(n, size - offset)));
     };
+    setup.setWindow = [&](uint64_t base, uint32_t window) { WebSetWindow(setup.container, base, window); };
     int found = 0;
-    uint64_t from = 0;
-    int64_t match;
-    /* Offsets the plug-in is given are 32-bit: the search ends at 4 GiB. */
-    while (from <= 0xFFFFFFFFull && (match = FindSignature(readAt, signatures, from)) >= 0 &&
-           match <= 0xFFFFFFFFll) {
-        const uint32_t at = static_cast<uint32_t>(match);
-        uint32_t end = 0;
-        ResourceInfo *info = d->ScanFile(status, cf, 0, at, &end);
-        if (!info) {
-            from = static_cast<uint64_t>(at) + 1;
-            continue;
+    ScanImage(*d, setup, [&](const ScanMatch &m) {
+        if (!m.info)
+            return true;
+        /* One larger than 4 GiB cannot be played or measured: not listed. */
+        if (!m.tooLarge) {
+            PageEvent("movie", "", "", static_cast<double>(m.base + m.info->startOffset));
+            PageEvent("movie-size", "", "", m.info->size);
+            ++found;
         }
-        PageEvent("movie", "", "", info->startOffset);
-        PageEvent("movie-size", "", "", info->size);
-        ++found;
-        GlobalFree(info);
-        from = end > at ? end : static_cast<uint64_t>(at) + 1;
-    }
-    WebCloseHostWindow(status);
-    WebCloseContainer(cf);
+        GlobalFree(m.info);
+        return true;
+    });
+    WebCloseHostWindow(setup.statusWindow);
+    WebCloseContainer(setup.container);
     return found;
 }
 

@@ -13,7 +13,5 @@
 AudioFilePlugin *WebPlugin(int p, const WebModule **module);
 /* The item record behind an id the worker holds. */
 ResourceItem *WebItem(double id);
-/* The refusal text of a failed Open, from the module's string table. */
-std::string WebRefusalText(const WebModule *module, DWORD code);
 
 #endif

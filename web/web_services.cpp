@@ -1,6 +1,8 @@
 #include "web_services.h"
 #include "page_events.h"
 
+#include "player/extent.h"
+
 #include <algorithm>
 #include <cstring>
 #include <map>
@@ -55,23 +57,16 @@ uint32_t ReadThrough(int file, uint64_t offset, uint8_t *out, uint32_t n)
 }
 
 /* An extent of a file with a position in it, as the services see it. */
-struct Extent {
+struct FileExtent {
     int file = -1;
     uint64_t base = 0;
     uint32_t size = 0;
     uint32_t position = 0;
 
-    void Seek(int32_t offset, uint32_t origin)
-    {
-        if (origin != HOST_SEEK_SET && origin != HOST_SEEK_CUR)
-            return; /* no other origin is defined */
-        int64_t target = (origin == HOST_SEEK_SET ? 0 : static_cast<int64_t>(position)) + offset;
-        target = std::max<int64_t>(target, 0);
-        position = static_cast<uint32_t>(std::min<int64_t>(target, 0xFFFFFFFFLL));
-    }
+    void Seek(int32_t offset, uint32_t origin) { position = SeekTarget(position, offset, origin); }
     uint32_t Read(void *buffer, uint32_t count)
     {
-        uint32_t n = position < size ? std::min(count, size - position) : 0;
+        uint32_t n = Deliverable(position, size, count);
         if (n && buffer)
             n = ReadThrough(file, base + position, static_cast<uint8_t *>(buffer), n);
         else
@@ -85,18 +80,19 @@ struct Container {
     ContainerFile visible;
     ContainerPlugin plugin;
     std::string shortName;
-    Extent extent;
+    FileExtent extent;
+    uint64_t fileSize = UINT64_MAX; /* known for a file opened whole */
 };
 
 struct Item {
     ResourceItem record;
     std::unique_ptr<Container> container;
-    Extent extent; /* file, base and size; the position is each stream's */
+    FileExtent extent; /* file, base and size; the position is each stream's */
 };
 
 struct Stream {
     StreamHandle visible;
-    Extent extent;
+    FileExtent extent;
 };
 
 std::map<ResourceItem *, std::unique_ptr<Item>> g_items;
@@ -255,8 +251,20 @@ uint32_t WebOpenStreams() { return static_cast<uint32_t>(g_streams.size()); }
 
 ContainerFile *WebOpenContainer(int file, uint64_t size, const char *shortName)
 {
-    const uint32_t extent = static_cast<uint32_t>(std::min<uint64_t>(size, 0xFFFFFFFFu));
-    return &NewContainer(file, 0, extent, shortName).release()->visible;
+    Container *c = NewContainer(file, 0, ItemExtent(size, 0, kMaxItemBytes).size, shortName).release();
+    c->fileSize = size;
+    return &c->visible;
+}
+
+void WebSetWindow(ContainerFile *cf, uint64_t base, uint32_t size)
+{
+    Container *c = FindContainer(cf);
+    if (!c)
+        return;
+    const Extent e = ItemExtent(c->fileSize, base, size);
+    c->extent.base = e.base;
+    c->extent.size = e.size;
+    c->extent.position = 0;
 }
 
 void WebCloseContainer(ContainerFile *cf)

@@ -34,6 +34,9 @@ uint32_t WebOpenStreams();
 
 /* A whole file as a container reader named shortName sees it (ScanFile). */
 ContainerFile *WebOpenContainer(int file, uint64_t size, const char *shortName);
+/* The container shows [base, base + size) of its file from now on,
+ * position 0 at base (a scan's window past 4 GiB). */
+void WebSetWindow(ContainerFile *cf, uint64_t base, uint32_t size);
 void WebCloseContainer(ContainerFile *cf);
 
 /* The window: where the worker puts bytes of a file, how many fit, and

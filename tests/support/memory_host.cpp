@@ -1,5 +1,7 @@
 #include "memory_host.h"
 
+#include "player/extent.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -35,9 +37,9 @@ unsigned long g_openStreams = 0;
 
 MemoryHost::Handle *H(StreamHandle *h) { return reinterpret_cast<MemoryHost::Handle *>(h); }
 
-uint32_t Deliverable(MemoryHost &host, uint32_t position, uint32_t size, uint32_t count)
+uint32_t Delivered(MemoryHost &host, uint32_t position, uint32_t size, uint32_t count)
 {
-    uint32_t n = position < size ? std::min(count, size - position) : 0;
+    uint32_t n = Deliverable(position, size, count);
     if (host.maxReadChunk)
         n = std::min(n, host.maxReadChunk);
     if (host.counters.bytesRead >= host.failReadsAfterBytes)
@@ -47,16 +49,6 @@ uint32_t Deliverable(MemoryHost &host, uint32_t position, uint32_t size, uint32_
     return n;
 }
 
-uint32_t Seek(uint32_t position, int32_t offset, uint32_t origin)
-{
-    const int64_t base = origin == HOST_SEEK_SET ? 0 : static_cast<int64_t>(position);
-    int64_t target = base + offset;
-    if (target < 0)
-        target = 0;
-    if (target > 0xFFFFFFFFLL)
-        target = 0xFFFFFFFFLL;
-    return static_cast<uint32_t>(target);
-}
 
 StreamHandle *PLUGIN_CALL SvcOpen(ResourceItem *item);
 void PLUGIN_CALL SvcClose(StreamHandle *h)
@@ -85,7 +77,7 @@ uint32_t PLUGIN_CALL SvcIsEof(StreamHandle *h)
 void PLUGIN_CALL SvcSeek(StreamHandle *h, int32_t offset, uint32_t origin)
 {
     g_current->counters.seeks++;
-    H(h)->position = Seek(H(h)->position, offset, origin);
+    H(h)->position = SeekTarget(H(h)->position, offset, origin);
 }
 void PLUGIN_CALL SvcRead(StreamHandle *h, void *buffer, uint32_t count, uint32_t *got)
 {
@@ -93,7 +85,7 @@ void PLUGIN_CALL SvcRead(StreamHandle *h, void *buffer, uint32_t count, uint32_t
     host.counters.reads++;
     MemoryHost::Handle *handle = H(h);
     const uint32_t size = static_cast<uint32_t>(handle->item->data.size());
-    const uint32_t n = Deliverable(host, handle->position, size, count);
+    const uint32_t n = Delivered(host, handle->position, size, count);
     if (n)
         std::memcpy(buffer, handle->item->data.data() + handle->position, n);
     handle->position += n;
@@ -115,13 +107,13 @@ uint32_t PLUGIN_CALL CfIsEof(ContainerFile *cf)
 }
 void PLUGIN_CALL CfSeek(ContainerFile *cf, int32_t offset, uint32_t origin)
 {
-    ItemOf(cf)->containerPosition = Seek(ItemOf(cf)->containerPosition, offset, origin);
+    ItemOf(cf)->containerPosition = SeekTarget(ItemOf(cf)->containerPosition, offset, origin);
 }
 void PLUGIN_CALL CfRead(ContainerFile *cf, void *buffer, uint32_t count, uint32_t *got)
 {
     MemoryHost::Item *item = ItemOf(cf);
     MemoryHost &host = *item->host;
-    const uint32_t n = Deliverable(host, item->containerPosition, static_cast<uint32_t>(item->data.size()), count);
+    const uint32_t n = Delivered(host, item->containerPosition, static_cast<uint32_t>(item->data.size()), count);
     if (n)
         std::memcpy(buffer, item->data.data() + item->containerPosition, n);
     item->containerPosition += n;

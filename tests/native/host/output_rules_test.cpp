@@ -37,23 +37,6 @@ std::vector<std::string> Names(const std::string &dir)
     return names;
 }
 
-TEST(Wildcards, MatchAsTheFileDialogsDo)
-{
-    EXPECT_TRUE(WildcardMatch("*.mve", "INTRO.MVE"));
-    EXPECT_FALSE(WildcardMatch("*.mve", "intro.mvex"));
-    EXPECT_TRUE(WildcardMatch("snd?.07", "snd1.07"));
-    EXPECT_FALSE(WildcardMatch("snd?.07", "snd12.07"));
-    EXPECT_TRUE(WildcardMatch("*a*b*", "xxaybzz"));
-    // One '?' is one character, whatever its length in UTF-8.
-    EXPECT_TRUE(WildcardMatch("?mega.mve", "\xce\xa9mega.mve"));
-    EXPECT_TRUE(WildcardMatch("caf?.mve", "caf\xc3\xa9.mve"));
-    EXPECT_FALSE(WildcardMatch("caf??.mve", "caf\xc3\xa9.mve"));
-    EXPECT_TRUE(WildcardMatch("*?\xc3\xa9*", "x\xc3\xa9\xc3\xa9"));
-    EXPECT_TRUE(MatchesAnyPattern("*.07;*.08", "music-4.08"));
-    EXPECT_FALSE(MatchesAnyPattern("*.07;*.08", "music-4.09"));
-    EXPECT_FALSE(MatchesAnyPattern("", "anything"));
-}
-
 TEST(Wildcards, ExpandSortedFilesAndSayWhatMatchesNothing)
 {
     const std::string dir = Folder();

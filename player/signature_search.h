@@ -1,7 +1,7 @@
 /* Finding a plug-in's file signatures in a file of any length with a
  * bounded window, so scanning a large raw file keeps memory flat. */
-#ifndef HOST_SIGNATURE_SEARCH_H
-#define HOST_SIGNATURE_SEARCH_H
+#ifndef PLAYER_SIGNATURE_SEARCH_H
+#define PLAYER_SIGNATURE_SEARCH_H
 
 #include <cstddef>
 #include <cstdint>

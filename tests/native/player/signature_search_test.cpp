@@ -1,4 +1,4 @@
-#include "host/signature_search.h"
+#include "player/signature_search.h"
 
 #include <gtest/gtest.h>
 
