@@ -73,6 +73,14 @@ bool PrepareOutputFolder(const std::string &folder)
     return false;
 }
 
+bool OutputKept(const std::string &item, const std::string &path, bool noClobber)
+{
+    if (!noClobber || path == "-" || StatusOf(path).kind != FileKind::Regular)
+        return false;
+    report::Line("%s: %s exists, skipped\n", DisplayPath(item).c_str(), DisplayPath(path).c_str());
+    return true;
+}
+
 bool OutputTaken(const std::string &item, const std::string &path, bool replace)
 {
     const FileStatus s = StatusOf(path);

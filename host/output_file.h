@@ -45,6 +45,11 @@ private:
  * why it cannot be had. */
 bool PrepareOutputFolder(const std::string &folder);
 
+/* -n: whether an output is left alone because a file of that name is
+ * there (said in the report, naming the item).  By the rules above only
+ * complete files exist. */
+bool OutputKept(const std::string &item, const std::string &path, bool noClobber);
+
 /* Whether an output may not be written because a file of that name is
  * there and replace is off (said on stderr, naming the item). */
 bool OutputTaken(const std::string &item, const std::string &path, bool replace);

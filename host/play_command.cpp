@@ -257,11 +257,8 @@ int PlayCommand(Run &run)
     const bool batch = !o.outputDir.empty() || o.dropped;
     const int result = EachItem(run, [&](const std::string &item) {
         const std::string output = batch ? BatchOutput(o, item) : o.output;
-        if (o.noClobber && output != "-" && StatusOf(output).kind == FileKind::Regular) {
-            /* By the output rules only complete files exist. */
-            Say("%s: %s exists, skipped\n", DisplayPath(item).c_str(), DisplayPath(output).c_str());
+        if (OutputKept(item, output, o.noClobber))
             return static_cast<int>(kExitSkipped);
-        }
         if (batch && OutputTaken(item, output, o.overwrite))
             return static_cast<int>(kExitNoFile);
         if (!o.mirror.empty() && !PrepareOutputFolder(FolderOf(output)))

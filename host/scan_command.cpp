@@ -202,7 +202,9 @@ int ScanCommand(Run &run)
         if (size < m.size)
             Say("note: movie %lu reaches %lu bytes past the end of the file\n", (unsigned long)i + 1,
                 (unsigned long)(m.size - size));
-        if (Extract(run, file, m, size, path)) {
+        if (OutputKept(file, path, run.o.noClobber)) {
+            /* -n: the earlier extract stays. */
+        } else if (Extract(run, file, m, size, path)) {
             Say("extracted: %s\n", DisplayPath(path).c_str());
             j["extracted"] = path;
         } else if (StopRequested() == StopReason::None) {

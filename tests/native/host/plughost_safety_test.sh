@@ -82,6 +82,10 @@ want_rc 3; want_text "new/movies/disc.raw-2.mve exists (-y replaces it)"
 [ "$(cat new/movies/disc.raw-2.mve)" = mine ] || fail "--extract replaced a file without -y"
 call velmora scan disc.raw --extract new/movies -y
 want_rc 0; want_same new/movies/disc.raw-2.mve movie.mve
+echo mine >new/movies/disc.raw-2.mve
+call velmora scan disc.raw --extract new/movies -n
+want_rc 0; want_line "disc.raw: new/movies/disc.raw-2.mve exists, skipped"
+[ "$(cat new/movies/disc.raw-2.mve)" = mine ] || fail "--extract -n replaced an earlier extract"
 
 # --- inputs as they are -------------------------------------------------------------
 mkfifo fifo
