@@ -80,17 +80,6 @@ function showBusy(text, fraction) {
   if (fraction === undefined) busyBar.removeAttribute('value'); else busyBar.value = fraction;
 }
 
-function wavHeader(rate, channels, bits, dataBytes) {
-  var b = new DataView(new ArrayBuffer(44)), align = channels * ((bits + 7) >> 3);
-  var put = function (at, text) { for (var i = 0; i < 4; i++) b.setUint8(at + i, text.charCodeAt(i)); };
-  var pad = dataBytes & 1;
-  put(0, 'RIFF'); b.setUint32(4, 36 + dataBytes + pad, true); put(8, 'WAVE'); put(12, 'fmt ');
-  b.setUint32(16, 16, true); b.setUint16(20, 1, true); b.setUint16(22, channels, true);
-  b.setUint32(24, rate, true); b.setUint32(28, Math.min(rate * align, 0xFFFFFFFF), true);
-  b.setUint16(32, align, true); b.setUint16(34, bits, true); put(36, 'data'); b.setUint32(40, dataBytes, true);
-  return b.buffer;
-}
-
 function drawWave(canvas, pairs) {
   var w = canvas.width = canvas.clientWidth || 600, h = canvas.height = 64, g = canvas.getContext('2d');
   g.fillStyle = '#3a6ea5';
@@ -132,7 +121,7 @@ function wavMaker(c, job, looked) {
         if (m.problem || m.refused || m.result !== 0 || m.bytes !== looked.bytes || m.handedOver !== looked.bytes)
           return {problem: m.problem || 'The sound came out different this time (was ' + job.name + ' changed?); no WAV was made.'};
         var tail = m.bytes & 1 ? [new Uint8Array(1)] : [];
-        var blob = new Blob([wavHeader(m.rate, m.channels, m.bits, m.bytes)].concat(parts, tail), {type: 'audio/wav'});
+        var blob = new Blob([m.header].concat(parts, tail), {type: 'audio/wav'});
         c.dataset.wavBytes = blob.size;
         c.dataset.wavMs = m.decodeMs;
         return {blob: blob, url: URL.createObjectURL(blob)};

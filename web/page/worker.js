@@ -125,6 +125,7 @@ function bind() {
   c('web_window_length', 'number', []);
   c('web_window_filled', null, ['number', 'number', 'number']);
   c('web_scan', 'number', ['number', 'number', 'number']);
+  c('web_wav_header', null, ['number', 'number', 'number', 'number', 'number']);
   c('web_open_streams', 'number', []);
 }
 
@@ -191,6 +192,13 @@ async function playItem(m, f) {
     bytes: num('decoded'), handedOver: j.soundBytes, decodeMs: ms, readWaitMs: j.readWaitMs,
     waveform: j.waveform, memory: HEAPU8.length, openStreams: host.web_open_streams()
   };
+  // The header plughost writes before this sound, from the module.
+  if (m.block && result === 0) {
+    var at = Module._malloc(44);
+    host.web_wav_header(answer.rate, answer.channels, answer.bits, answer.bytes, at);
+    answer.header = HEAPU8.slice(at, at + 44).buffer;
+    Module._free(at);
+  }
   if (answer.waveform) post(answer, [answer.waveform.buffer]); else post(answer);
 }
 
