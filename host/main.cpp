@@ -1,10 +1,10 @@
 /* plughost's entry: the command line (on Windows the wide one, as UTF-8),
  * the stop handlers, and the exit status. */
-#include "cli_args.h"
-#include "commands.h"
-#include "platform.h"
-#include "report.h"
-#include "run_stop.h"
+#include "host/cli/cli_args.h"
+#include "host/run/commands.h"
+#include "host/system/platform.h"
+#include "host/report/report.h"
+#include "host/system/run_stop.h"
 
 #include <cstdio>
 #ifdef _WIN32

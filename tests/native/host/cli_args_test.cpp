@@ -1,4 +1,4 @@
-#include "host/cli_args.h"
+#include "host/cli/cli_args.h"
 
 #include <gtest/gtest.h>
 

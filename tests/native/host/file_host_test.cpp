@@ -1,4 +1,4 @@
-#include "host/file_host.h"
+#include "host/services/file_host.h"
 
 #include <gtest/gtest.h>
 

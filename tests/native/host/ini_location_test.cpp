@@ -1,4 +1,4 @@
-#include "host/ini_location.h"
+#include "host/system/ini_location.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "host/exit_codes.h"
-#include "host/output_file.h"
-#include "host/wildcard.h"
+#include "host/run/exit_codes.h"
+#include "host/output/output_file.h"
+#include "host/output/expand_wildcards.h"
 
 #include <gtest/gtest.h>
 

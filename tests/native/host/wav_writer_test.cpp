@@ -1,4 +1,4 @@
-#include "host/wav_writer.h"
+#include "host/output/wav_writer.h"
 
 #include <gtest/gtest.h>
 
