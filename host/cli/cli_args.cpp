@@ -148,19 +148,6 @@ std::string Conflicts(const CliOptions &o)
 
 std::string CheckOptions(const CliOptions &o) { return Conflicts(o); }
 
-std::string BaseName(const std::string &path)
-{
-    const size_t cut = path.find_last_of("/\\");
-    return cut == std::string::npos ? path : path.substr(cut + 1);
-}
-
-std::string Stem(const std::string &path)
-{
-    const std::string b = BaseName(path);
-    const size_t dot = b.find_last_of('.');
-    return dot == std::string::npos || dot == 0 ? b : b.substr(0, dot);
-}
-
 std::string ItemName(const CliOptions &o, const std::string &item) { return o.nameGiven ? o.name : BaseName(item); }
 std::string ItemDataString(const CliOptions &o, const std::string &item)
 {

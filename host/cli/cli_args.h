@@ -66,12 +66,6 @@ std::string CheckOptions(const CliOptions &o);
 /* The complete --help text. */
 const char *UsageText();
 
-/* The last component of a path written with '/' or '\\'. */
-std::string BaseName(const std::string &path);
-
-/* A path's file name without its last extension ("dir/a.b.mve" -> "a.b"). */
-std::string Stem(const std::string &path);
-
 /* An item's name and data string: given with --name / --data, else the
  * item's file name. */
 std::string ItemName(const CliOptions &o, const std::string &item);

@@ -10,7 +10,7 @@ std::vector<std::string> ExpandWildcards(const std::vector<std::string> &items, 
     std::vector<std::string> out;
     for (const std::string &item : items) {
         const std::string folder = FolderOf(item);
-        const std::string pattern = folder.empty() ? item : item.substr(folder.size() + (folder.back() == '/' || folder.back() == '\\' || folder.back() == ':' ? 0 : 1));
+        const std::string pattern = BaseName(item);
         if (!HasWildcards(pattern) || HasWildcards(folder)) {
             out.push_back(item);
             continue;

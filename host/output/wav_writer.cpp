@@ -1,33 +1,15 @@
 #include "host/output/wav_writer.h"
 
+#include "host/system/file_system.h"
+
 #include <cstdio>
-
-namespace {
-int64_t Tell(std::FILE *file)
-{
-#ifdef _WIN32
-    return _ftelli64(file);
-#else
-    return ftello(file);
-#endif
-}
-
-bool SeekTo(std::FILE *file, int64_t offset)
-{
-#ifdef _WIN32
-    return _fseeki64(file, offset, SEEK_SET) == 0;
-#else
-    return fseeko(file, offset, SEEK_SET) == 0;
-#endif
-}
-} // namespace
 
 bool WavFileWriter::Begin(std::FILE *file, bool raw, uint32_t sampleRate, uint16_t channels,
                           uint16_t bitsPerSample, bool canRewind)
 {
     file_ = file;
     /* Standard output redirected to a file may already hold something. */
-    start_ = canRewind ? Tell(file_) : 0;
+    start_ = canRewind ? TellFile(file_) : 0;
     seekable_ = canRewind && start_ >= 0;
     raw_ = raw;
     sampleRate_ = sampleRate;
@@ -71,9 +53,9 @@ bool WavFileWriter::Finish()
         if (dataBytes_ & 1u)
             ok = std::fputc(0, file_) != EOF;
         const auto header = WavHeader(sampleRate_, channels_, bits_, dataBytes_);
-        ok = ok && SeekTo(file_, start_) && std::fwrite(header.data(), 1, header.size(), file_) == header.size();
+        ok = ok && SeekFile(file_, start_) && std::fwrite(header.data(), 1, header.size(), file_) == header.size();
         /* Back to the end: standard output may be written on after us. */
-        ok = ok && SeekTo(file_, end + (dataBytes_ & 1u));
+        ok = ok && SeekFile(file_, end + (dataBytes_ & 1u));
     }
     ok = std::fflush(file_) == 0 && ok;
     file_ = nullptr;

@@ -2,11 +2,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace {
 /* Reads between two looks at the clock: a few microseconds of decoding. */
@@ -28,15 +23,6 @@ std::chrono::milliseconds Delay()
     return std::chrono::milliseconds(kDefaultDelayMs);
 }
 } // namespace
-
-bool StderrIsTerminal()
-{
-#ifdef _WIN32
-    return _isatty(_fileno(stderr)) != 0;
-#else
-    return isatty(STDERR_FILENO) != 0;
-#endif
-}
 
 ProgressLine::ProgressLine(bool enabled, std::FILE *to) : enabled_(enabled), to_(to), delay_(Delay()) {}
 

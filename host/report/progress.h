@@ -40,7 +40,4 @@ private:
     size_t width_ = 0; /* of what is on the terminal now */
 };
 
-/* Whether standard error is a terminal. */
-bool StderrIsTerminal();
-
 #endif

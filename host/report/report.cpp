@@ -1,6 +1,7 @@
 #include "host/report/report.h"
 
 #include "host/run/exit_codes.h"
+#include "host/system/console.h"
 #include "host/system/file_system.h"
 #include "host/system/run_stop.h"
 
@@ -8,10 +9,6 @@
 #include <cstdarg>
 #include <vector>
 
-#ifdef _WIN32
-#include <windows.h>
-#include <io.h>
-#endif
 
 namespace report {
 namespace {
@@ -42,25 +39,6 @@ std::string Format(const char *format, va_list args)
     return std::string(big.data(), static_cast<size_t>(n));
 }
 
-/* false with errno set when the text could not be written. */
-bool Write(std::FILE *to, const std::string &text)
-{
-#ifdef _WIN32
-    HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(to)));
-    DWORD mode;
-    if (h != INVALID_HANDLE_VALUE && GetConsoleMode(h, &mode)) {
-        std::fflush(to);
-        const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-        std::wstring wide(static_cast<size_t>(n), L'\0');
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
-        DWORD written = 0;
-        return WriteConsoleW(h, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr) != 0;
-    }
-#endif
-    errno = 0;
-    return std::fwrite(text.data(), 1, text.size(), to) == text.size() && std::fflush(to) == 0;
-}
-
 } // namespace
 
 void Configure(bool soundOnStdout, std::function<void()> beforeWrite)
@@ -81,7 +59,7 @@ void Line(const char *format, ...)
     va_end(args);
     if (g_linesOff || g_reportError || StopRequested() == StopReason::PipeClosed)
         return;
-    if (!Write(g_report, text)) {
+    if (!WriteText(g_report, text)) {
         if (errno == EPIPE)
             RequestStop(StopReason::PipeClosed);
         else
@@ -93,7 +71,7 @@ void ToStderr(const std::string &text)
 {
     if (g_before)
         g_before();
-    Write(stderr, text);
+    WriteText(stderr, text);
 }
 
 void Error(const char *format, ...)

@@ -2,6 +2,7 @@
  * the items and outputs checked before anything is loaded or written, the
  * command, and the end of the run said plainly when it was stopped. */
 #include "host/run/commands.h"
+#include "host/system/console.h"
 #include "host/system/ini_location.h"
 #include "host/services/input_file.h"
 #include "host/report/json_report.h"
@@ -29,7 +30,7 @@ bool EndsWithSuffix(const std::string &s)
  * program. */
 std::string ResolvePluginPath(const std::string &plugin, const std::string &programFolder)
 {
-    if (plugin.find_first_of("/\\:") != std::string::npos)
+    if (!FolderOf(plugin).empty())
         return plugin;
     if (EndsWithSuffix(plugin) && StatusOf(plugin).kind == FileKind::Regular)
         return plugin;

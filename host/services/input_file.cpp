@@ -4,9 +4,6 @@
 #include "host/report/report.h"
 
 #include <cerrno>
-#ifndef _WIN32
-#include <unistd.h>
-#endif
 
 int CheckInput(const std::string &path, ItemUse use, FileStatus *status)
 {
@@ -41,29 +38,6 @@ int CheckInput(const std::string &path, ItemUse use, FileStatus *status)
     if (status)
         *status = s;
     return kExitOk;
-}
-
-size_t ReadFileAt(std::FILE *file, uint64_t offset, void *buffer, size_t n)
-{
-#ifdef _WIN32
-    if (_fseeki64(file, static_cast<__int64>(offset), SEEK_SET) != 0)
-        return 0;
-    return std::fread(buffer, 1, n, file);
-#else
-    /* pread: no seek and no stdio buffer in between (the file's stdio
-     * position is never used for reading). */
-    const int fd = fileno(file);
-    size_t done = 0;
-    while (done < n) {
-        const ssize_t got = pread(fd, static_cast<char *>(buffer) + done, n - done, static_cast<off_t>(offset + done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            break;
-        done += static_cast<size_t>(got);
-    }
-    return done;
-#endif
 }
 
 int64_t FileLength(std::FILE *file)

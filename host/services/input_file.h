@@ -22,8 +22,6 @@ enum class ItemUse { Whole, Windowed };
  * why path cannot be an item. */
 int CheckInput(const std::string &path, ItemUse use, FileStatus *status = nullptr);
 
-/* Reads n bytes at a 64-bit offset of an open file; returns the bytes read. */
-size_t ReadFileAt(std::FILE *file, uint64_t offset, void *buffer, size_t n);
 /* The length of an open file, or -1. */
 int64_t FileLength(std::FILE *file);
 

@@ -5,6 +5,8 @@
 #ifndef HOST_FILE_SYSTEM_H
 #define HOST_FILE_SYSTEM_H
 
+#include "host/system/path.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -64,14 +66,13 @@ std::string SystemErrorText(int error);
  * (standard output redirected with >>). */
 bool AppendsOnly(std::FILE *file);
 
-/* The path separator people see: '\\' on Windows, '/' elsewhere. */
-extern const char kPathSeparator;
-/* path as the system writes it (on Windows with backslashes). */
-std::string DisplayPath(const std::string &path);
-/* folder + separator + name ("" folder: name alone). */
-std::string JoinPath(const std::string &folder, const std::string &name);
-/* The folder part of a path ("" when it has none). */
-std::string FolderOf(const std::string &path);
+/* Reads n bytes at a 64-bit offset of an open file; returns the bytes
+ * read. */
+size_t ReadFileAt(std::FILE *file, uint64_t offset, void *buffer, size_t n);
+/* An open file's position and a seek to one, in 64 bits (-1, false on
+ * failure). */
+int64_t TellFile(std::FILE *file);
+bool SeekFile(std::FILE *file, int64_t offset);
 
 /* Text as the plug-ins take it: their strings are 8-bit ANSI, so on Windows
  * UTF-8 is converted to the ANSI code page (characters it lacks become

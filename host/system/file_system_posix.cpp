@@ -11,8 +11,6 @@
 #include <cstdlib>
 #include <cstring>
 
-const char kPathSeparator = '/';
-
 namespace {
 
 FileStatus FromStat(const struct stat &st)
@@ -181,7 +179,26 @@ bool AppendsOnly(std::FILE *file)
     return flags >= 0 && (flags & O_APPEND);
 }
 
-std::string DisplayPath(const std::string &path) { return path; }
-
 std::string PluginText8(const std::string &utf8) { return utf8; }
 std::string PluginPath8(const std::string &utf8) { return utf8; }
+
+size_t ReadFileAt(std::FILE *file, uint64_t offset, void *buffer, size_t n)
+{
+    /* pread: no seek and no stdio buffer in between (the file's stdio
+     * position is never used for reading). */
+    const int fd = fileno(file);
+    size_t done = 0;
+    while (done < n) {
+        const ssize_t got = pread(fd, static_cast<char *>(buffer) + done, n - done, static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        done += static_cast<size_t>(got);
+    }
+    return done;
+}
+
+int64_t TellFile(std::FILE *file) { return ftello(file); }
+
+bool SeekFile(std::FILE *file, int64_t offset) { return fseeko(file, offset, SEEK_SET) == 0; }

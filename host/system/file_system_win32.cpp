@@ -1,5 +1,7 @@
 #include "host/system/file_system.h"
 
+#include "host/system/utf16.h"
+
 #include <windows.h>
 
 #include <fcntl.h>
@@ -8,34 +10,7 @@
 #include <cerrno>
 #include <cstring>
 
-const char kPathSeparator = '\\';
-
 namespace {
-
-std::wstring Wide(const std::string &utf8)
-{
-    if (utf8.empty())
-        return std::wstring();
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring w(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &w[0], n);
-    return w;
-}
-
-std::string Narrow(const wchar_t *w, UINT codePage, bool *lossless = nullptr)
-{
-    BOOL usedDefault = FALSE;
-    const bool ansi = codePage != CP_UTF8;
-    const int n = WideCharToMultiByte(codePage, 0, w, -1, nullptr, 0, nullptr, ansi ? &usedDefault : nullptr);
-    if (n <= 0)
-        return std::string();
-    std::string s(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(codePage, 0, w, -1, &s[0], n, nullptr, ansi ? &usedDefault : nullptr);
-    s.resize(static_cast<size_t>(n - 1));
-    if (lossless)
-        *lossless = !usedDefault;
-    return s;
-}
 
 /* errno for the last Win32 error, for callers that speak errno. */
 int ErrnoOf(DWORD error)
@@ -268,15 +243,6 @@ bool AppendsOnly(std::FILE *file)
     return (access & kAppendData) && !(access & kWriteData);
 }
 
-std::string DisplayPath(const std::string &path)
-{
-    std::string shown = path;
-    for (char &c : shown)
-        if (c == '/')
-            c = '\\';
-    return shown;
-}
-
 std::string PluginText8(const std::string &utf8) { return Narrow(Wide(utf8).c_str(), CP_ACP); }
 
 std::string PluginPath8(const std::string &utf8)
@@ -295,3 +261,14 @@ std::string PluginPath8(const std::string &utf8)
     }
     return ansi;
 }
+
+size_t ReadFileAt(std::FILE *file, uint64_t offset, void *buffer, size_t n)
+{
+    if (_fseeki64(file, static_cast<__int64>(offset), SEEK_SET) != 0)
+        return 0;
+    return std::fread(buffer, 1, n, file);
+}
+
+int64_t TellFile(std::FILE *file) { return _ftelli64(file); }
+
+bool SeekFile(std::FILE *file, int64_t offset) { return _fseeki64(file, offset, SEEK_SET) == 0; }

@@ -5,6 +5,7 @@
 #include "host/system/platform.h"
 
 #include "host/report/report.h"
+#include "host/system/utf16.h"
 
 #include <commctrl.h>
 
@@ -16,23 +17,6 @@ namespace {
 
 const char kMainClass[] = "PlughostWindow";
 
-std::wstring Wide(const std::string &utf8)
-{
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
-    std::wstring w(static_cast<size_t>(n > 0 ? n : 1), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &w[0], n);
-    w.resize(w.size() - 1);
-    return w;
-}
-
-std::string Utf8(const wchar_t *w)
-{
-    const int n = WideCharToMultiByte(CP_UTF8, 0, w, -1, nullptr, 0, nullptr, nullptr);
-    std::string s(static_cast<size_t>(n > 0 ? n : 1), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, w, -1, &s[0], n, nullptr, nullptr);
-    s.resize(s.size() - 1);
-    return s;
-}
 const char kStatusClass[] = "PlughostStatus";
 
 class Win32Loader : public PluginLoader {

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #ifdef _WIN32
-#include <windows.h>
+#include "host/system/utf16.h"
 #else
 #include <unistd.h>
 #endif
@@ -28,7 +28,7 @@ void RemoveTracked()
             continue;
 #ifdef _WIN32
         wchar_t wide[kPathBytes];
-        if (MultiByteToWideChar(CP_UTF8, 0, g_paths[i], -1, wide, kPathBytes) > 0)
+        if (WideInto(g_paths[i], wide, kPathBytes))
             DeleteFileW(wide);
 #else
         unlink(g_paths[i]);

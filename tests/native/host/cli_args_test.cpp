@@ -8,14 +8,14 @@ ParseResult Parse(std::vector<std::string> args) { return ParseArguments(args); 
 
 TEST(CliArgs, OptionsStandAnywhereAndItemDefaultsComeFromTheFileName)
 {
-    const ParseResult r = Parse({"--trace", "tasbrin", "--ini", "a.ini", "play", "dir/sub\\music-4.08",
+    const ParseResult r = Parse({"--trace", "tasbrin", "--ini", "a.ini", "play", "dir/sub/music-4.08",
                                  "-o", "out.wav", "--raw", "--buffer", "0x100", "--read-chunk", "3"});
     ASSERT_TRUE(r.ok) << r.error;
     const CliOptions &o = r.options;
     EXPECT_EQ(o.plugin, "tasbrin");
     EXPECT_EQ(o.command, Command::Play);
     ASSERT_EQ(o.items.size(), 1u);
-    EXPECT_EQ(o.items[0], "dir/sub\\music-4.08");
+    EXPECT_EQ(o.items[0], "dir/sub/music-4.08");
     EXPECT_EQ(o.output, "out.wav");
     EXPECT_TRUE(o.raw && o.trace);
     EXPECT_EQ(o.ini, "a.ini");

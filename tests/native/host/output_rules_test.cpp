@@ -50,6 +50,18 @@ TEST(Wildcards, ExpandSortedFilesAndSayWhatMatchesNothing)
     EXPECT_EQ(unmatched, 1u);
 }
 
+TEST(Paths, OnlyThisSystemsSeparatorsSplitAName)
+{
+    EXPECT_EQ(BaseName("dir/sub/a.b.mve"), "a.b.mve");
+    EXPECT_EQ(Stem("dir/a.b.mve"), "a.b");
+    EXPECT_EQ(FolderOf("/a.mve"), "/");
+    EXPECT_EQ(JoinPath("out", "a.wav"), std::string("out") + kPathSeparator + "a.wav");
+    /* A backslash is part of a name here, as the file system has it. */
+    EXPECT_EQ(BaseName("back\\slash.mve"), "back\\slash.mve");
+    EXPECT_EQ(FolderOf("back\\slash.mve"), "");
+    EXPECT_EQ(DisplayPath("a/b"), "a/b");
+}
+
 TEST(OutputRules, NamesKeepTheWholeFileName)
 {
     EXPECT_EQ(OutputName("dir/music-4.08", ".wav"), "music-4.08.wav");
