@@ -89,7 +89,7 @@ install(FILES ${_texts}/README.txt DESTINATION . COMPONENT p4_readme)
 install(FILES ${_texts}/LICENSE.txt DESTINATION . COMPONENT p5_license)
 set(_components p1_plughost p2_velmora p3_tasbrin p4_readme p5_license)
 if(NOT WIN32)
-  # Made from plughost --help by host/CMakeLists.txt; a Windows user has no man.
+  # Made from plughost --help-all by host/CMakeLists.txt; a Windows user has no man.
   add_dependencies(release_files plughost_man_page)
   install(FILES ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/plughost.1 DESTINATION . COMPONENT p6_manual)
   list(APPEND _components p6_manual)

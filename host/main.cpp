@@ -18,9 +18,9 @@ int PlughostMain(const std::vector<std::string> &args)
         report::Error("%s (plughost --help lists the commands and options)", parsed.error.c_str());
         return kExitUsage;
     }
-    if (parsed.options.help || parsed.options.version) {
-        if (parsed.options.help)
-            report::Line("%s", UsageText());
+    if (parsed.options.help || parsed.options.helpAll || parsed.options.version) {
+        if (parsed.options.help || parsed.options.helpAll)
+            report::Line("%s", UsageText(parsed.options.helpAll).c_str());
         else
             report::Line("plughost %s\n", PLUGHOST_VERSION);
         return report::Finish() != kExitOk ? kExitNoFile

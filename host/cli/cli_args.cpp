@@ -11,23 +11,6 @@
 
 namespace {
 
-struct CommandName {
-    const char *name;
-    Command command;
-    size_t minItems, maxItems; /* words after COMMAND */
-    bool chooses;              /* may stand first, the plug-in chosen per item */
-};
-
-constexpr size_t kMany = SIZE_MAX;
-
-const CommandName kCommands[] = {
-    {"info", Command::Info, 0, 0, true},          {"play", Command::Play, 1, kMany, true},
-    {"probe", Command::Probe, 1, kMany, true},    {"length", Command::Length, 1, kMany, true},
-    {"identify", Command::Identify, 1, kMany, true}, {"about", Command::About, 0, 0, false},
-    {"infobox", Command::InfoBox, 1, 1, false},   {"config", Command::Config, 0, 0, false},
-    {"scan", Command::Scan, 1, 1, false},
-};
-
 bool ParseUnsigned(const std::string &text, uint32_t low, uint32_t high, uint32_t &out)
 {
     if (text.empty() || text[0] == '-' || text[0] == '+')
@@ -90,6 +73,33 @@ ParseResult Fail(const std::string &why)
     return r;
 }
 
+/* The options that belong to some commands only, in the order they are
+ * checked; where is said when the commands' names are not the whole
+ * story. */
+struct OptionRule {
+    const char *flag;
+    uint32_t option;                      /* 0: flag and other exclude each other */
+    bool (*given)(const CliOptions &o);
+    const char *where;                    /* NULL: the commands that take it */
+    bool (*fits)(const CliOptions &o);    /* beyond the command; NULL: always */
+};
+
+const OptionRule kOptionRules[] = {
+    {"-o", kOptOutput, [](const CliOptions &o) { return !o.output.empty(); }, nullptr, nullptr},
+    {"-d", kOptOutputDir, [](const CliOptions &o) { return !o.outputDir.empty(); }, nullptr, nullptr},
+    {"-n and -y do not go together: -n keeps the outputs that exist, -y replaces them", 0,
+     [](const CliOptions &o) { return o.noClobber && o.overwrite; }, nullptr, nullptr},
+    {"-n", kOptNoClobber, [](const CliOptions &o) { return o.noClobber; }, "play and scan --extract",
+     [](const CliOptions &o) { return o.command != Command::Scan || !o.extractDir.empty(); }},
+    {"--json", kOptJson, [](const CliOptions &o) { return o.json; }, nullptr, nullptr},
+    {"-r", kOptRecursive, [](const CliOptions &o) { return o.recursive; }, nullptr, nullptr},
+    {"-y", kOptOverwrite, [](const CliOptions &o) { return o.overwrite; },
+     "play -d and scan --extract (-o replaces its file anyway)",
+     [](const CliOptions &o) { return !o.outputDir.empty() || !o.extractDir.empty(); }},
+    {"--raw", kOptRaw, [](const CliOptions &o) { return o.raw; }, nullptr, nullptr},
+    {"--extract", kOptExtract, [](const CliOptions &o) { return !o.extractDir.empty(); }, nullptr, nullptr},
+};
+
 /* Checks that need the whole line: which options go with which command. */
 std::string Conflicts(const CliOptions &o)
 {
@@ -97,6 +107,7 @@ std::string Conflicts(const CliOptions &o)
      * themselves: nothing to conflict. */
     if (o.dropped)
         return std::string();
+    const CommandRow &row = RowOf(o.command);
     const bool play = o.command == Command::Play;
     if (play && o.output.empty() && o.outputDir.empty())
         return "play needs -o OUT.wav (or -o - for standard output) or -d DIR";
@@ -106,26 +117,18 @@ std::string Conflicts(const CliOptions &o)
         return "-o - takes one item: several items go to a folder with -d DIR";
     if (play && o.items.size() > 1 && o.outputDir.empty())
         return "several items need -d DIR (-o names a single output file)";
-    if (!o.output.empty() && !play)
-        return "-o belongs to play";
-    if (!o.outputDir.empty() && !play)
-        return "-d belongs to play";
-    if (o.noClobber && o.overwrite)
-        return "-n and -y do not go together: -n keeps the outputs that exist, -y replaces them";
-    if (o.noClobber && !play && o.extractDir.empty())
-        return "-n belongs to play and scan --extract";
-    if (o.json && o.command != Command::Info && o.command != Command::Probe && o.command != Command::Length &&
-        o.command != Command::Identify && o.command != Command::Scan)
-        return "--json belongs to info, probe, length, identify and scan, the commands that report on each item";
-    if (o.recursive && !play && o.command != Command::Probe && o.command != Command::Length &&
-        o.command != Command::Identify)
-        return "-r belongs to play, probe, length and identify";
-    if (o.overwrite && o.outputDir.empty() && o.extractDir.empty())
-        return "-y belongs to play -d and scan --extract (-o replaces its file anyway)";
-    if (o.raw && !play)
-        return "--raw belongs to play";
-    if (!o.extractDir.empty() && o.command != Command::Scan)
-        return "--extract belongs to scan";
+    for (const OptionRule &rule : kOptionRules) {
+        if (!rule.given(o))
+            continue;
+        if (!rule.option)
+            return rule.flag;
+        if ((row.options & rule.option) && (!rule.fits || rule.fits(o)))
+            continue;
+        std::string why = std::string(rule.flag) + " belongs to " + (rule.where ? rule.where : CommandsTaking(rule.option));
+        if (rule.option == kOptJson)
+            why += ", the commands that report on each item";
+        return why;
+    }
     if ((o.nameGiven || o.dataGiven) && o.items.size() > 1)
         return "--name and --data describe one item, not several";
     for (const std::string &item : o.items) {
@@ -171,6 +174,7 @@ ParseResult ParseArguments(const std::vector<std::string> &args)
     app.allow_windows_style_options(false);
     app.add_option("words", positional);
     app.add_flag("-h,--help", o.help);
+    app.add_flag("--help-all", o.helpAll);
     app.add_flag("--version", o.version);
     app.add_flag("--raw", o.raw);
     app.add_flag("--trace", o.trace);
@@ -224,17 +228,13 @@ ParseResult ParseArguments(const std::vector<std::string> &args)
         o.settings.push_back(kv);
     }
 
-    if (o.help || o.version) {
+    if (o.help || o.helpAll || o.version) {
         r.ok = true;
         return r;
     }
     /* Only files, and nothing else: what Explorer passes when files are
      * dropped onto the program.  Each becomes a WAV file beside it. */
-    const auto isCommand = [](const std::string &w) {
-        return std::any_of(std::begin(kCommands), std::end(kCommands),
-                           [&](const CommandName &c) { return w == c.name; });
-    };
-    if (!positional.empty() && args.size() == positional.size() && !isCommand(positional[0]) &&
+    if (!positional.empty() && args.size() == positional.size() && !FindCommand(positional[0]) &&
         std::all_of(positional.begin(), positional.end(),
                     [](const std::string &w) { return StatusOf(w).kind == FileKind::Regular; })) {
         o.command = Command::Play;
@@ -247,24 +247,19 @@ ParseResult ParseArguments(const std::vector<std::string> &args)
     }
     /* A command as the first word: no plug-in named, each item goes to the
      * plug-in the player would choose. */
-    size_t first = 1;
-    for (const CommandName &c : kCommands)
-        if (!positional.empty() && positional[0] == c.name && c.chooses)
-            first = 0;
+    const CommandRow *leading = positional.empty() ? nullptr : FindCommand(positional[0]);
+    const size_t first = leading && leading->chooses ? 0 : 1;
     if (positional.size() < first + 1)
         return Fail(positional.empty() ? "no PLUGIN and COMMAND given" : "no COMMAND given");
     o.plugin = first ? positional[0] : std::string();
     o.commandName = positional[first];
-    const CommandName *found = nullptr;
-    for (const CommandName &c : kCommands)
-        if (o.commandName == c.name)
-            found = &c;
+    const CommandRow *found = FindCommand(o.commandName);
     if (!found)
         return Fail("unknown command '" + o.commandName + "'");
     o.command = found->command;
     o.items.assign(positional.begin() + static_cast<std::ptrdiff_t>(first) + 1, positional.end());
     if (o.items.size() < found->minItems)
-        return Fail(o.commandName + " needs " + (o.command == Command::Scan ? "a FILE" : "an ITEM"));
+        return Fail(o.commandName + " needs " + (found->itemsName[0] == 'I' ? "an " : "a ") + found->itemsName);
     if (o.items.size() > found->maxItems)
         return Fail("unexpected argument '" + o.items[found->maxItems] + "'");
     const std::string conflict = Conflicts(o);

@@ -3,16 +3,18 @@
 #ifndef HOST_CLI_ARGS_H
 #define HOST_CLI_ARGS_H
 
+#include "host/cli/command_table.h"
+
 #include <cstdint>
 #include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
-enum class Command { None, Info, Play, Probe, Length, Identify, About, InfoBox, Config, Scan };
 
 struct CliOptions {
     bool help = false;
+    bool helpAll = false;
     bool version = false;
     std::string plugin;              /* path or bare name; "" = every plug-in beside plughost */
     Command command = Command::None;
@@ -63,8 +65,8 @@ ParseResult ParseArguments(const std::vector<std::string> &args);
  * is checked already; this is for items that were expanded since). */
 std::string CheckOptions(const CliOptions &o);
 
-/* The complete --help text. */
-const char *UsageText();
+/* --help (all: --help-all), from the command table. */
+std::string UsageText(bool all);
 
 /* An item's name and data string: given with --name / --data, else the
  * item's file name. */

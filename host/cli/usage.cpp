@@ -1,9 +1,16 @@
-/* plughost --help: every command, option, output line and exit status. */
+/* plughost's help: --help, a short page of the everyday uses and the
+ * commands, and --help-all, the reference of every command, option,
+ * output line and exit status (the manual page is made from it).  The
+ * commands' parts of both come from the command table. */
 #include "host/cli/cli_args.h"
+#include "host/cli/command_table.h"
+
+#include <cstdio>
+#include <string>
 
 namespace {
 
-const char kUsage[] =
+const char kReferenceHead[] =
     "Usage: plughost [options] PLUGIN COMMAND [ARGS...]\n"
     "       plughost [options] info|play|probe|length|identify [ARGS...]\n"
     "       plughost FILE...\n"
@@ -40,73 +47,9 @@ const char kUsage[] =
     "  plughost velmora length movie.mve --set NoWalk=off\n"
     "  plughost tasbrin play music-4.08 -o music.wav\n"
     "\n"
-    "Commands and what they print:\n"
-    "  info                  'name:', 'version:', 'filter:', 'filter pattern:',\n"
-    "                        'format name:', 'interface version: 0x..',\n"
-    "                        'plug-in type:', 'signatures: N', one\n"
-    "                        'signature K: N bytes: <hex> \"<text>\"' line each,\n"
-    "                        then 'entry points:' with '  <slot>: present|NULL'\n"
-    "  play ITEM -o OUT.wav  opens a stream on ITEM, Open, Read into a buffer\n"
-    "                        until it returns 0, Close, disposes of the stream;\n"
-    "                        writes a WAV file in Open's format (--raw: bare\n"
-    "                        PCM); prints 'format: <rate> Hz, <n> channel(s),\n"
-    "                        <bits>-bit', 'bytes: <n>' and 'time: <ms> ms' (the\n"
-    "                        decoded audio's duration, rounded to the nearest\n"
-    "                        ms).  A refused Open prints the plug-in's own text\n"
-    "                        for the error code: '<plugin> refused ITEM: <text>\n"
-    "                        (error 0x........)'.  -o FILE replaces FILE (once\n"
-    "                        it is complete: see Output files below).\n"
-    "  play ITEM -o -        the same, the sound on standard output and every\n"
-    "                        line above on standard error.  Where standard\n"
-    "                        output is a file the WAV header gets its sizes as\n"
-    "                        with -o FILE; on a pipe they cannot be put right\n"
-    "                        afterwards, so the data size is 0x7FFFF000 and the\n"
-    "                        RIFF size 0x7FFFF024: the 'size unknown' mark sox\n"
-    "                        writes to pipes, which sox and ffmpeg read to the\n"
-    "                        end of the stream (an odd data chunk gets no pad\n"
-    "                        byte there).\n"
-    "  play ITEM... -d DIR   a batch: each ITEM to DIR/<its file name>.wav\n"
-    "                        (.pcm with --raw): intro.mve -> intro.mve.wav,\n"
-    "                        music-4.08 -> music-4.08.wav (the type and shift\n"
-    "                        are part of what tells BLB sounds apart); DIR is\n"
-    "                        made if missing.  A file that exists is left alone\n"
-    "                        and the item fails, unless -y.  Items of different\n"
-    "                        folders with the same name would meet: the run is\n"
-    "                        refused before anything is converted (exit 2).\n"
-    "                        One line per item:\n"
-    "                        'ITEM: <rate> Hz, <n> channel(s), <bits>-bit,\n"
-    "                        <bytes> bytes, <ms> ms -> OUT', or the refusal or\n"
-    "                        error; a refused or broken item does not stop the\n"
-    "                        rest; the run ends with '<n> converted, <n>\n"
-    "                        refused' (', <n> failed' when other errors\n"
-    "                        happened).  Several ITEMs need -d.\n"
-    "  probe ITEM...         Open, Read to the end and Close, writing nothing:\n"
-    "                        'format: <rate> Hz, <n> channel(s), <bits>-bit;\n"
-    "                        decoded: <ms> ms, <bytes> bytes; length: ...' (the\n"
-    "                        last part is GetLength's answer, as below)\n"
-    "  length ITEM...        GetLength: 'length: <ms> ms (m:ss)' (h:mm:ss from an\n"
-    "                        hour on) or 'length: unknown (-1)'; for -1 a line on\n"
-    "                        stderr tells whether the plug-in's settings may\n"
-    "                        forbid measuring\n"
-    "  identify ITEM...      Identify(stream, 0, data string): 'start: <n>' and\n"
-    "                        'size: <n>', or '<plugin> does not recognise ITEM';\n"
-    "                        with several ITEMs one 'start: <n>, size: <n>' line\n"
-    "  about, config         the entry point with plughost's window as owner:\n"
-    "                        'about: result <n>' / 'config: result <n>'\n"
-    "  infobox ITEM          InfoBox(item, plughost's window): 'infobox: closed'\n"
-    "  scan FILE [--extract DIR]\n"
-    "                        opens FILE as container \"RAW\", searches it for the\n"
-    "                        descriptor's signatures and calls ScanFile at each\n"
-    "                        match, going on from the end offset it returns (or\n"
-    "                        the match + 1 when it refuses); prints\n"
-    "                        'movie K: start <n>, size <n>, length: ...' (the\n"
-    "                        length from GetLength on an item covering just that\n"
-    "                        movie) and 'movies: N'; --extract writes movie K to\n"
-    "                        DIR/<FILE's name>-K.mve (disc.iso -> disc.iso-1.mve;\n"
-    "                        DIR made if missing, files kept unless -y).  FILE\n"
-    "                        may be of any size: a movie that starts past 4 GiB\n"
-    "                        is found at its 64-bit start; one longer than 4 GiB\n"
-    "                        is listed as 'larger than 4 GiB' and the run exits 1\n"
+    "Commands and what they print:\n";
+
+const char kReferenceTail[] =
     "With several ITEMs, probe, length and identify print one line per item,\n"
     "'ITEM: ' in front; an item that fails does not stop the rest.\n"
     "Items must be regular files of at most 4 GiB (the plug-ins count bytes in 32\n"
@@ -189,7 +132,8 @@ const char kUsage[] =
     "                       wait    let one step pass\n"
     "                     A step that finds no dialog for 5 s, or a dialog still\n"
     "                     open 3 s after the last step (it is ended), fails the run.\n"
-    "  -h, --help         this text\n"
+    "  -h, --help         a short summary: the everyday uses and the commands\n"
+    "  --help-all         this text\n"
     "  --version          'plughost <version>'\n"
     "Options may stand anywhere on the line; after '--' every word is an\n"
     "argument.\n"
@@ -217,6 +161,54 @@ const char kUsage[] =
     "<command>' and exits 1.  'length: unknown (-1)' exits 0: -1 is the\n"
     "plug-in's answer that no length is available.\n";
 
+const char kShortHead[] =
+    "Usage: plughost [options] PLUGIN COMMAND [ARGS...]\n"
+    "       plughost [options] info|play|probe|length|identify [ARGS...]\n"
+    "       plughost FILE...\n"
+    "\n"
+    "Converts the sound of MVE movies and BLB sounds to WAV files with the\n"
+    "player's own plug-ins, and tells what they find in them.\n"
+    "\n"
+    "Everyday uses:\n"
+    "  plughost play movie.mve -o movie.wav       convert a file\n"
+    "  plughost play -r movies -d wav             convert a folder, its tree kept\n"
+    "  plughost velmora scan disc.iso --extract movies\n"
+    "                                             find the movies in a disc image\n"
+    "  plughost probe *.mve                       what each file holds, unwritten\n"
+    "  plughost FILE...                           each FILE.wav beside its FILE\n"
+    "\n"
+    "PLUGIN is velmora (MVE movies), tasbrin (BLB sounds) or a plug-in's path;\n"
+    "without it (commands marked *) each item goes to the plug-in that takes it.\n"
+    "\n"
+    "Commands:\n";
+
+const char kShortTail[] =
+    "\n"
+    "Everyday options: -o OUT (- for standard output), -d DIR, -r (walk folders),\n"
+    "-n (skip outputs that exist), -y (replace them), -q (no progress line),\n"
+    "--json, --set KEY=VALUE (a plug-in setting for this run).\n"
+    "\n"
+    "plughost --help-all tells every option, what each command prints, the\n"
+    "rules of output files and the exit statuses; so does man plughost.\n";
+
 } // namespace
 
-const char *UsageText() { return kUsage; }
+std::string UsageText(bool all)
+{
+    size_t count = 0;
+    const CommandRow *rows = CommandRows(count);
+    std::string text = all ? kReferenceHead : kShortHead;
+    for (size_t i = 0; i < count; ++i) {
+        const CommandRow &row = rows[i];
+        if (all) {
+            if (row.reference)
+                text += row.reference;
+            continue;
+        }
+        const std::string left = std::string(row.name) + (row.chooses ? " * " : " ") + row.synopsis;
+        char line[160];
+        std::snprintf(line, sizeof line, "  %-30s %s\n", left.c_str(), row.summary);
+        text += line;
+    }
+    return text + (all ? kReferenceTail : kShortTail);
+}

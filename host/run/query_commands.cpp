@@ -45,7 +45,9 @@ int EachWholeItem(Run &run, const char *command, const std::function<const void 
 
 } // namespace
 
-int InfoCommand(Run &run)
+namespace {
+
+int InfoOne(Run &run)
 {
     AudioFilePlugin *d_ = &run.plugin().d();
     FileHost &host_ = run.plugin().host();
@@ -127,6 +129,21 @@ int InfoCommand(Run &run)
         json_report::Add(j);
     }
     return kExitOk;
+}
+
+} // namespace
+
+int InfoCommand(Run &run)
+{
+    int result = kExitOk;
+    for (PluginSession *p : run.plugins) {
+        if (p != run.plugins[0])
+            report::Line("\n");
+        run.current = p;
+        const int one = InfoOne(run);
+        result = result == kExitOk ? one : result;
+    }
+    return result;
 }
 
 int LengthCommand(Run &run)

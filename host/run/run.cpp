@@ -37,11 +37,7 @@ std::string ResolvePluginPath(const std::string &plugin, const std::string &prog
     return programFolder + plugin + (EndsWithSuffix(plugin) ? "" : kPluginSuffix);
 }
 
-bool TakesItems(Command c)
-{
-    return c == Command::Play || c == Command::Probe || c == Command::Length || c == Command::Identify ||
-           c == Command::InfoBox || c == Command::Scan;
-}
+bool TakesItems(Command c) { return RowOf(c).maxItems > 0; }
 
 /* Every output of play, checked against each other and against the
  * inputs before anything is converted. */
@@ -61,33 +57,6 @@ int PlanOutputs(const CliOptions &o, const std::vector<std::string> &pluginPaths
         for (const std::string &item : o.items)
             plan.AddOutput(item, BatchOutput(o, item));
     return plan.Check();
-}
-
-int Dispatch(Run &run)
-{
-    switch (run.o.command) {
-    case Command::Info: {
-        int result = kExitOk;
-        for (PluginSession *p : run.plugins) {
-            if (p != run.plugins[0])
-                report::Line("\n");
-            run.current = p;
-            const int one = InfoCommand(run);
-            result = result == kExitOk ? one : result;
-        }
-        return result;
-    }
-    case Command::Play: return PlayCommand(run);
-    case Command::Probe: return ProbeCommand(run);
-    case Command::Length: return LengthCommand(run);
-    case Command::Identify: return IdentifyCommand(run);
-    case Command::About: return DialogCommand(run, "about");
-    case Command::Config: return DialogCommand(run, "config");
-    case Command::InfoBox: return InfoBoxCommand(run);
-    case Command::Scan: return ScanCommand(run);
-    case Command::None: break;
-    }
-    return kExitRefused;
 }
 
 /* -r: folders among the items become the files in them that the run's
@@ -190,7 +159,7 @@ int RunLoaded(const CliOptions &given, HostDesktop &desktop)
         json_report::Start();
     if (!o.dialogSteps.empty())
         desktop.StartDialogSteps(o.dialogSteps);
-    result = Dispatch(run);
+    result = RowOf(o.command).handler(run);
     if (!o.dialogSteps.empty()) {
         std::string problem;
         if (!desktop.FinishDialogSteps(problem)) {
@@ -227,9 +196,10 @@ int RunCommand(const CliOptions &options, HostDesktop &desktop)
         if (o.items.empty())
             return kExitNoFile;
         /* What the patterns became must make sense as if typed. */
-        const std::string conflict = o.command == Command::Scan && o.items.size() != 1
-                                         ? "scan takes one FILE, and the pattern matches " +
-                                               std::to_string(o.items.size())
+        const CommandRow &row = RowOf(o.command);
+        const std::string conflict = o.items.size() > row.maxItems
+                                         ? std::string(row.name) + " takes one " + row.itemsName +
+                                               ", and the pattern matches " + std::to_string(o.items.size())
                                          : CheckOptions(o);
         if (!conflict.empty()) {
             report::Error("%s (plughost --help lists the commands and options)", conflict.c_str());

@@ -107,9 +107,16 @@ want_rc 3; want_text "cannot make the output folder file/sub"
 call --version
 want_rc 0; want_line "plughost 1.0.0"
 call --help
+want_rc 0
+[ "$(wc -l <<<"$out")" -le 40 ] || fail "--help is not short: $(wc -l <<<"$out") lines"
+for word in info play probe length identify about config infobox scan --set -d -y -q --help-all; do
+    grep -qF -- "$word" <<<"$out" || fail "--help does not mention $word"
+done
+call --help-all
+want_rc 0
 for word in info play probe length identify about config infobox scan --set -d -y -q --version \
     0x7FFFF000 "converted" "Exit status"; do
-    grep -qF -- "$word" <<<"$out" || fail "--help does not mention $word"
+    grep -qF -- "$word" <<<"$out" || fail "--help-all does not mention $word"
 done
 
 finish "plughost as a converter"
