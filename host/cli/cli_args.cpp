@@ -151,10 +151,16 @@ std::string Conflicts(const CliOptions &o)
 
 std::string CheckOptions(const CliOptions &o) { return Conflicts(o); }
 
-std::string ItemName(const CliOptions &o, const std::string &item) { return o.nameGiven ? o.name : BaseName(item); }
-std::string ItemDataString(const CliOptions &o, const std::string &item)
+ItemNaming NamingOf(const CliOptions &o)
 {
-    return o.dataGiven ? o.data : BaseName(item);
+    ItemNaming n;
+    n.nameGiven = o.nameGiven;
+    n.name = o.name;
+    n.dataGiven = o.dataGiven;
+    n.data = o.data;
+    n.container = o.container;
+    n.cachedLength = o.cachedLength;
+    return n;
 }
 
 ParseResult ParseArguments(const std::vector<std::string> &args)

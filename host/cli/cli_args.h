@@ -4,6 +4,7 @@
 #define HOST_CLI_ARGS_H
 
 #include "host/cli/command_table.h"
+#include "host/services/item_naming.h"
 
 #include <cstdint>
 #include <map>
@@ -68,9 +69,15 @@ std::string CheckOptions(const CliOptions &o);
 /* --help (all: --help-all), from the command table. */
 std::string UsageText(bool all);
 
+/* How the run's items are described to the plug-ins (--name, --data,
+ * --container, --cached-length). */
+ItemNaming NamingOf(const CliOptions &o);
 /* An item's name and data string: given with --name / --data, else the
  * item's file name. */
-std::string ItemName(const CliOptions &o, const std::string &item);
-std::string ItemDataString(const CliOptions &o, const std::string &item);
+inline std::string ItemName(const CliOptions &o, const std::string &item) { return NamingOf(o).NameOf(item); }
+inline std::string ItemDataString(const CliOptions &o, const std::string &item)
+{
+    return NamingOf(o).DataStringOf(item);
+}
 
 #endif

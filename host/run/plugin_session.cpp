@@ -23,8 +23,9 @@ std::string ClockText(uint32_t ms)
 
 } // namespace
 
-PluginSession::PluginSession(const CliOptions &o, PluginLoader &loader, HostDesktop &desktop, FileHost &host)
-    : o_(o), loader_(loader), desktop_(desktop), host_(host)
+PluginSession::PluginSession(const SessionSettings &settings, PluginLoader &loader, HostDesktop &desktop,
+                             FileHost &host)
+    : settings_(settings), loader_(loader), desktop_(desktop), host_(host)
 {
 }
 
@@ -56,13 +57,13 @@ int PluginSession::Load(const std::string &pluginPath, const std::string &ini, b
         host_.Fault(std::string(PLUGIN_EXPORT_NAME) + " returned a different descriptor the second time");
     /* --set: the plug-in's section is named after it, so the copy can only
      * be made now. */
-    if (!o_.settings.empty() && !iniCopy_.Make(ini_, Name(), o_.settings, error)) {
+    if (!settings_.settings.empty() && !iniCopy_.Make(ini_, Name(), settings_.settings, error)) {
         report::Error("%s", error.c_str());
         loader_.Unload();
         d_ = nullptr;
         return kExitNoFile;
     }
-    iniForPlugin_ = PluginPath8(o_.settings.empty() ? ini_ : iniCopy_.path());
+    iniForPlugin_ = PluginPath8(settings_.settings.empty() ? ini_ : iniCopy_.path());
 
     HostFields fields;
     fields.instance = loader_.Instance();
@@ -88,7 +89,7 @@ int PluginSession::End(int result)
             report::Error("%s gave no length; its settings may forbid measuring: change them with "
                           "'plughost %s config', or for one run with --set KEY=VALUE (they are kept in "
                           "section [%s] of %s)",
-                          Name().c_str(), o_.plugin.empty() ? Stem(pluginPath_).c_str() : o_.plugin.c_str(),
+                          Name().c_str(), settings_.pluginGiven.empty() ? Stem(pluginPath_).c_str() : settings_.pluginGiven.c_str(),
                           Name().c_str(), DisplayPath(ini_).c_str());
         else
             report::Error("%s gave no length", Name().c_str());
@@ -131,7 +132,7 @@ ResourceItem *PluginSession::NewItem(const std::string &path, uint64_t base, uin
 {
     std::string error;
     ResourceItem *item = host_.AddItem(path, base, size, container, PluginText8(name),
-                                       PluginText8(ItemDataString(o_, path)), o_.cachedLength, error);
+                                       PluginText8(settings_.items.DataStringOf(path)), settings_.items.cachedLength, error);
     if (!item)
         report::Error("%s", error.c_str());
     return item;

@@ -6,8 +6,8 @@
 #ifndef HOST_PLUGIN_SESSION_H
 #define HOST_PLUGIN_SESSION_H
 
-#include "host/cli/cli_args.h"
 #include "host/services/file_host.h"
+#include "host/services/item_naming.h"
 #include "host/run/ini_override.h"
 #include "host/system/platform.h"
 
@@ -15,11 +15,20 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
+
+/* What a session needs to know of the run. */
+struct SessionSettings {
+    std::vector<std::pair<std::string, std::string>> settings; /* --set, for this run only */
+    std::string pluginGiven;   /* PLUGIN as given ("": found beside the program), for advice */
+    ItemNaming items;
+};
 
 class PluginSession {
 public:
     /* The sessions of one run share one host: one set of stream services. */
-    PluginSession(const CliOptions &o, PluginLoader &loader, HostDesktop &desktop, FileHost &host);
+    PluginSession(const SessionSettings &settings, PluginLoader &loader, HostDesktop &desktop, FileHost &host);
 
     /* kExitOk, or the exit status after saying why the plug-in cannot be
      * used. */
@@ -43,7 +52,10 @@ public:
     ResourceItem *NewItem(const std::string &path, uint64_t base, uint32_t size, const std::string &container,
                           const std::string &name);
     /* An item over the whole file, named as the options say. */
-    ResourceItem *WholeItem(const std::string &path) { return NewItem(path, 0, UINT32_MAX, o_.container, ItemName(o_, path)); }
+    ResourceItem *WholeItem(const std::string &path)
+    {
+        return NewItem(path, 0, UINT32_MAX, settings_.items.container, settings_.items.NameOf(path));
+    }
     /* An item over the whole file and a stream the host opened on it, as
      * the player has before it calls Open or Identify; NULL after saying
      * why. */
@@ -55,7 +67,7 @@ public:
     void AfterItem();
 
 private:
-    const CliOptions &o_;
+    SessionSettings settings_;
     PluginLoader &loader_;
     HostDesktop &desktop_;
     FileHost &host_;

@@ -120,9 +120,13 @@ int RunLoaded(const CliOptions &given, HostDesktop &desktop)
     std::vector<std::unique_ptr<PluginSession>> sessions;
     std::vector<PluginSession *> plugins;
     int result = kExitOk;
+    SessionSettings settings;
+    settings.settings = given.settings;
+    settings.pluginGiven = given.plugin;
+    settings.items = NamingOf(given);
     for (const std::string &path : pluginPaths) {
         loaders.push_back(MakePluginLoader());
-        sessions.push_back(std::make_unique<PluginSession>(given, *loaders.back(), desktop, host));
+        sessions.push_back(std::make_unique<PluginSession>(settings, *loaders.back(), desktop, host));
         const int loaded = sessions.back()->Load(path, ini, given.plugin.empty());
         if (loaded != kExitOk) {
             sessions.pop_back();
