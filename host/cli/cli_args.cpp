@@ -151,6 +151,20 @@ std::string Conflicts(const CliOptions &o)
 
 std::string CheckOptions(const CliOptions &o) { return Conflicts(o); }
 
+OutputSettings OutputsOf(const CliOptions &o)
+{
+    OutputSettings s;
+    s.file = o.output;
+    s.folder = o.outputDir;
+    s.extractFolder = o.extractDir;
+    s.raw = o.raw;
+    s.replace = o.overwrite;
+    s.keep = o.noClobber;
+    s.recursive = o.recursive;
+    s.beside = o.dropped;
+    return s;
+}
+
 ItemNaming NamingOf(const CliOptions &o)
 {
     ItemNaming n;

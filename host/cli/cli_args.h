@@ -4,6 +4,7 @@
 #define HOST_CLI_ARGS_H
 
 #include "host/cli/command_table.h"
+#include "host/output/output_plan.h"
 #include "host/services/item_naming.h"
 
 #include <cstdint>
@@ -29,8 +30,6 @@ struct CliOptions {
     bool recursive = false;          /* -r: folders among the items are walked */
     bool json = false;               /* --json: one JSON document on standard output */
     bool dropped = false;            /* only files were given (dropped onto the program) */
-    /* -r -d: the subfolder of OUT each walked item's output goes to. */
-    std::map<std::string, std::string> mirror;
     bool raw = false;                /* play --raw */
     std::string extractDir;          /* scan --extract */
     bool quiet = false;              /* -q: no progress line */
@@ -68,6 +67,10 @@ std::string CheckOptions(const CliOptions &o);
 
 /* --help (all: --help-all), from the command table. */
 std::string UsageText(bool all);
+
+/* What the line says of outputs (-o, -d, --extract, --raw, -y, -n, -r,
+ * dropped files). */
+OutputSettings OutputsOf(const CliOptions &o);
 
 /* How the run's items are described to the plug-ins (--name, --data,
  * --container, --cached-length). */

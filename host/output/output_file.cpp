@@ -1,94 +1,11 @@
 #include "host/output/output_file.h"
 
-#include "host/cli/cli_args.h"
 #include "host/run/exit_codes.h"
 #include "host/report/report.h"
 #include "host/system/run_stop.h"
 
 #include <cerrno>
 #include <map>
-
-namespace {
-
-/* How the file system compares names: Windows' ignores letter case. */
-std::string NameKey(const std::string &path)
-{
-    std::string key = DisplayPath(path);
-    if (kPathSeparator == '\\')
-        for (char &c : key)
-            c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-    return key;
-}
-
-} // namespace
-
-std::string OutputName(const std::string &item, const std::string &extension)
-{
-    return BaseName(item) + extension;
-}
-
-void OutputPlan::AddInput(const std::string &path) { inputs_.emplace_back(path, StatusOf(path).id); }
-
-void OutputPlan::AddOutput(const std::string &item, const std::string &output) { outputs_.emplace_back(item, output); }
-
-int OutputPlan::Check() const
-{
-    std::map<std::string, const std::string *> taken;
-    for (const auto &o : outputs_) {
-        const auto found = taken.emplace(NameKey(o.second), &o.first);
-        if (!found.second) {
-            report::Error("%s and %s would both be written to %s: convert them in separate runs, or to "
-                          "separate folders",
-                          DisplayPath(*found.first->second).c_str(), DisplayPath(o.first).c_str(),
-                          DisplayPath(o.second).c_str());
-            return kExitUsage;
-        }
-    }
-    const auto sameAsInput = [&](const FileId &id, const std::string &shown) {
-        for (const auto &in : inputs_) {
-            if (id == in.second) {
-                report::Error("%s is %s, an input of this run: it would be destroyed; nothing was converted",
-                              shown.c_str(), DisplayPath(in.first).c_str());
-                return true;
-            }
-        }
-        return false;
-    };
-    if (toStdout_ && StatusOf(stdout).kind == FileKind::Regular && sameAsInput(StatusOf(stdout).id, "standard output"))
-        return kExitUsage;
-    for (const auto &o : outputs_) {
-        const FileStatus s = StatusOf(FollowLinks(o.second));
-        if (s.kind != FileKind::Missing && sameAsInput(s.id, DisplayPath(o.second)))
-            return kExitUsage;
-    }
-    return kExitOk;
-}
-
-bool PrepareOutputFolder(const std::string &folder)
-{
-    if (MakeFolders(folder))
-        return true;
-    report::Error("cannot make the output folder %s: %s", DisplayPath(folder).c_str(),
-                  SystemErrorText(errno).c_str());
-    return false;
-}
-
-bool OutputKept(const std::string &item, const std::string &path, bool noClobber)
-{
-    if (!noClobber || path == "-" || StatusOf(path).kind != FileKind::Regular)
-        return false;
-    report::Line("%s: %s exists, skipped\n", DisplayPath(item).c_str(), DisplayPath(path).c_str());
-    return true;
-}
-
-bool OutputTaken(const std::string &item, const std::string &path, bool replace)
-{
-    const FileStatus s = StatusOf(path);
-    if (s.kind == FileKind::Missing || s.kind == FileKind::Special || replace)
-        return false;
-    report::Error("%s: %s exists (-y replaces it)", DisplayPath(item).c_str(), DisplayPath(path).c_str());
-    return true;
-}
 
 bool OutputFile::Open(const std::string &path, bool replace)
 {

@@ -5,6 +5,7 @@
 #define HOST_COMMANDS_H
 
 #include "host/cli/cli_args.h"
+#include "host/output/output_plan.h"
 #include "host/run/exit_codes.h"
 #include "host/system/platform.h"
 #include "host/run/plugin_session.h"
@@ -25,6 +26,7 @@ struct Run {
     std::vector<PluginSession *> plugins; /* one, or with no PLUGIN named every one found */
     HostDesktop &desktop;
     ProgressLine &progress;
+    OutputPlan &outputs;
     PluginSession *current = nullptr;     /* the one the item at hand goes to */
 
     size_t done = 0;      /* items finished, well or not */
@@ -46,9 +48,6 @@ struct Run {
  * after it, until the run is asked to stop.  One item: its own exit status;
  * several: 1 if any failed. */
 int EachItem(Run &run, const std::function<int(const std::string &item)> &one);
-
-/* Where play -d writes item (the naming rule of output_file.h). */
-std::string BatchOutput(const CliOptions &o, const std::string &item);
 
 int InfoCommand(Run &run);
 int PlayCommand(Run &run);

@@ -158,10 +158,10 @@ static int Decode(Run &run, const std::string &path, SoundSink &sink, Decoded &d
 
 namespace {
 
-int PlayOne(Run &run, const std::string &path, const std::string &output)
+int PlayOne(Run &run, const std::string &path, const OutputTarget &target)
 {
-    const CliOptions &o = run.o;
-    const bool batch = !o.outputDir.empty() || o.dropped;
+    const std::string &output = target.path;
+    const bool batch = run.outputs.Batch();
     const size_t faults = run.plugin().host().faultCount();
     OutputFile out;
     WavFileWriter wav;
@@ -171,13 +171,13 @@ int PlayOne(Run &run, const std::string &path, const std::string &output)
             if (!batch)
                 Say("format: %lu Hz, %u channel(s), %u-bit\n", (unsigned long)rate, (unsigned)channels,
                     (unsigned)bits);
-            if (!out.Open(output, !batch || o.overwrite))
+            if (!out.Open(output, target.replace))
                 return false;
             /* The header's sizes are put right at the end where the file
              * can be rewound and is not appended to (>>). */
             const bool canRewind = StatusOf(out.file()).kind == FileKind::Regular && !AppendsOnly(out.file());
             errno = 0;
-            if (!wav.Begin(out.file(), o.raw, rate, channels, bits, canRewind)) {
+            if (!wav.Begin(out.file(), run.outputs.Raw(), rate, channels, bits, canRewind)) {
                 out.Failed(errno);
                 return false;
             }
@@ -239,37 +239,23 @@ bool OffersDecoding(Run &run, const char *command)
 
 } // namespace
 
-std::string BatchOutput(const CliOptions &o, const std::string &item)
-{
-    const std::string name = OutputName(item, o.raw ? ".pcm" : ".wav");
-    if (o.dropped)
-        return JoinPath(FolderOf(item), name);
-    const auto sub = o.mirror.find(item);
-    return JoinPath(sub == o.mirror.end() || sub->second.empty() ? o.outputDir : JoinPath(o.outputDir, sub->second),
-                    name);
-}
-
 int PlayCommand(Run &run)
 {
-    const CliOptions &o = run.o;
     if (!OffersDecoding(run, "play"))
         return kExitRefused;
-    const bool batch = !o.outputDir.empty() || o.dropped;
     const int result = EachItem(run, [&](const std::string &item) {
-        const std::string output = batch ? BatchOutput(o, item) : o.output;
-        if (OutputKept(item, output, o.noClobber))
+        const OutputTarget target = run.outputs.ForPlay(item);
+        if (target.step == OutputTarget::Skip)
             return static_cast<int>(kExitSkipped);
-        if (batch && OutputTaken(item, output, o.overwrite))
+        if (target.step == OutputTarget::Refuse)
             return static_cast<int>(kExitNoFile);
-        if (!o.mirror.empty() && !PrepareOutputFolder(FolderOf(output)))
-            return static_cast<int>(kExitNoFile);
-        return PlayOne(run, item, output);
+        return PlayOne(run, item, target);
     });
-    if (!batch)
+    if (!run.outputs.Batch())
         return result;
     const size_t others = run.failed - std::min(run.failed, run.refused);
     Say("%llu converted, ", (unsigned long long)(run.done - run.failed - run.skipped));
-    if (o.noClobber)
+    if (run.outputs.Keeps())
         Say("%llu skipped, ", (unsigned long long)run.skipped);
     Say("%llu refused", (unsigned long long)run.refused);
     if (others)

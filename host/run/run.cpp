@@ -6,8 +6,6 @@
 #include "host/system/ini_location.h"
 #include "host/services/input_file.h"
 #include "host/report/json_report.h"
-#include "host/output/folder_walk.h"
-#include "host/output/output_file.h"
 #include "host/run/plugin_choice.h"
 #include "host/report/report.h"
 #include "host/system/run_stop.h"
@@ -39,45 +37,13 @@ std::string ResolvePluginPath(const std::string &plugin, const std::string &prog
 
 bool TakesItems(Command c) { return RowOf(c).maxItems > 0; }
 
-/* Every output of play, checked against each other and against the
- * inputs before anything is converted. */
-int PlanOutputs(const CliOptions &o, const std::vector<std::string> &pluginPaths, const std::string &ini)
-{
-    OutputPlan plan;
-    for (const std::string &path : pluginPaths)
-        plan.AddInput(path);
-    plan.AddInput(ini);
-    for (const std::string &item : o.items)
-        plan.AddInput(item);
-    if (o.ToStdout())
-        plan.AddStandardOutput();
-    else if (!o.output.empty())
-        plan.AddOutput(o.items[0], o.output);
-    else
-        for (const std::string &item : o.items)
-            plan.AddOutput(item, BatchOutput(o, item));
-    return plan.Check();
-}
-
-/* -r: folders among the items become the files in them that the run's
- * plug-ins take by name; with -d their outputs mirror the tree. */
-void WalkItems(CliOptions &o, const std::vector<PluginSession *> &plugins)
+/* -r: the file patterns of the run's plug-ins, for the folders walked. */
+std::string WalkPatterns(const std::vector<PluginSession *> &plugins)
 {
     std::string patterns;
     for (PluginSession *p : plugins)
         patterns += FilterPatterns(p->d()) + ";";
-    std::vector<std::string> items;
-    for (const std::string &item : o.items) {
-        if (StatusOf(item).kind != FileKind::Folder) {
-            items.push_back(item);
-            continue;
-        }
-        for (const WalkedFile &f : WalkFolder(item, patterns)) {
-            items.push_back(f.path);
-            o.mirror[f.path] = f.subfolder;
-        }
-    }
-    o.items = items;
+    return patterns;
 }
 
 int RunLoaded(const CliOptions &given, HostDesktop &desktop)
@@ -145,19 +111,19 @@ int RunLoaded(const CliOptions &given, HostDesktop &desktop)
         return result;
 
     CliOptions o = given;
-    if (o.recursive)
-        WalkItems(o, plugins);
+    OutputPlan outputs(OutputsOf(o));
+    o.items = outputs.Walk(o.items, WalkPatterns(plugins));
     if (o.command == Command::Play) {
-        const int planned = PlanOutputs(o, pluginPaths, ini);
+        std::vector<std::string> inputs = pluginPaths;
+        inputs.push_back(ini);
+        const int planned = outputs.CheckPlay(o.items, inputs);
         if (planned != kExitOk)
             return endAll(planned);
     }
-    if (!o.outputDir.empty() && !PrepareOutputFolder(o.outputDir))
-        return endAll(kExitNoFile);
-    if (!o.extractDir.empty() && !PrepareOutputFolder(o.extractDir))
+    if (!outputs.PrepareFolders())
         return endAll(kExitNoFile);
 
-    Run run{o, plugins, desktop, progress, nullptr, 0, 0, 0, std::string(), 0};
+    Run run{o, plugins, desktop, progress, outputs, nullptr, 0, 0, 0, std::string(), 0};
     run.current = plugins[0];
     if (o.json)
         json_report::Start();

@@ -9,6 +9,7 @@
 #include "host/services/input_file.h"
 #include "host/report/json_report.h"
 #include "host/output/output_file.h"
+#include "host/output/output_plan.h"
 #include "host/report/report.h"
 #include "host/system/run_stop.h"
 
@@ -30,20 +31,15 @@ struct Movie {
 };
 
 /* Movie k of image, copied out whole; false after saying why. */
-bool Extract(const Run &run, const std::string &image, const Movie &m, uint32_t size, const std::string &path)
+bool Extract(const std::string &image, const Movie &m, uint32_t size, const OutputTarget &target)
 {
-    OutputPlan plan;
-    plan.AddInput(image);
-    plan.AddOutput(image, path);
-    if (plan.Check() != kExitOk || OutputTaken(image, path, run.o.overwrite))
-        return false;
     std::FILE *in = OpenFile(image, "rb");
     if (!in) {
         report::Error("cannot read %s: %s", DisplayPath(image).c_str(), SystemErrorText(errno).c_str());
         return false;
     }
     OutputFile out;
-    bool ok = out.Open(path, run.o.overwrite);
+    bool ok = out.Open(target.path, target.replace);
     std::vector<uint8_t> buffer(256 * 1024);
     for (uint32_t done = 0; ok && done < size;) {
         if (StopRequested() != StopReason::None) {
@@ -190,11 +186,10 @@ int ScanCommand(Run &run)
         }
         Say("movie %lu: start %llu, size %lu, %s\n", (unsigned long)i + 1, (unsigned long long)m.start,
             (unsigned long)m.size, length.c_str());
-        if (run.o.extractDir.empty()) {
+        if (!run.outputs.Extracts()) {
             record();
             continue;
         }
-        const std::string path = JoinPath(run.o.extractDir, OutputName(file, "-" + std::to_string(i + 1) + ".mve"));
         /* A movie whose last chunk was cut off may reach past the file's end:
          * what the file holds of it is written. */
         const uint64_t available = fileSize > m.start ? fileSize - m.start : 0;
@@ -202,11 +197,12 @@ int ScanCommand(Run &run)
         if (size < m.size)
             Say("note: movie %lu reaches %lu bytes past the end of the file\n", (unsigned long)i + 1,
                 (unsigned long)(m.size - size));
-        if (OutputKept(file, path, run.o.noClobber)) {
+        const OutputTarget target = run.outputs.ForExtract(file, i + 1);
+        if (target.step == OutputTarget::Skip) {
             /* -n: the earlier extract stays. */
-        } else if (Extract(run, file, m, size, path)) {
-            Say("extracted: %s\n", DisplayPath(path).c_str());
-            j["extracted"] = path;
+        } else if (target.step == OutputTarget::Write && Extract(file, m, size, target)) {
+            Say("extracted: %s\n", DisplayPath(target.path).c_str());
+            j["extracted"] = target.path;
         } else if (StopRequested() == StopReason::None) {
             result = kExitNoFile;
             j["error"] = report::LastError();

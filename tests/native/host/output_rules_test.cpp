@@ -1,5 +1,6 @@
 #include "host/run/exit_codes.h"
 #include "host/output/output_file.h"
+#include "host/output/output_plan.h"
 #include "host/output/expand_wildcards.h"
 
 #include <gtest/gtest.h>
@@ -73,18 +74,18 @@ TEST(OutputRules, PlanRefusesMeetingOutputsAndOutputsThatAreInputs)
 {
     const std::string dir = Folder();
     Put(dir + "/movie.mve", "movie");
-    OutputPlan meet;
+    OutputCheck meet;
     meet.AddOutput("a/x.mve", dir + "/x.mve.wav");
     meet.AddOutput("b/x.mve", dir + "/x.mve.wav");
     EXPECT_EQ(meet.Check(), kExitUsage);
 
     ASSERT_EQ(link((dir + "/movie.mve").c_str(), (dir + "/other-name.wav").c_str()), 0);
-    OutputPlan same;
+    OutputCheck same;
     same.AddInput(dir + "/movie.mve");
     same.AddOutput(dir + "/movie.mve", dir + "/other-name.wav");
     EXPECT_EQ(same.Check(), kExitUsage);
 
-    OutputPlan fine;
+    OutputCheck fine;
     fine.AddInput(dir + "/movie.mve");
     fine.AddOutput(dir + "/movie.mve", dir + "/movie.mve.wav");
     EXPECT_EQ(fine.Check(), kExitOk);
