@@ -1,5 +1,8 @@
 #include "bench_host.h"
 
+#include "player/attach.h"
+#include "player/extent.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -52,20 +55,14 @@ void PLUGIN_CALL SvcSeek(StreamHandle *, int32_t offset, uint32_t origin)
 {
     ++g_host->counts.seek;
     MemoryItem &item = g_host->item();
-    int64_t target = (origin == HOST_SEEK_CUR ? static_cast<int64_t>(item.position) : 0) + offset;
-    if (target < 0)
-        target = 0;
-    item.position = target > 0xFFFFFFFFll ? 0xFFFFFFFFu : static_cast<uint32_t>(target);
+    item.position = SeekTarget(item.position, offset, origin);
 }
 
 void PLUGIN_CALL SvcRead(StreamHandle *, void *buffer, uint32_t count, uint32_t *got)
 {
     ++g_host->counts.read;
     MemoryItem &item = g_host->item();
-    const uint64_t size = item.bytes.size();
-    uint32_t n = 0;
-    if (item.position < size)
-        n = static_cast<uint32_t>(count < size - item.position ? count : size - item.position);
+    const uint32_t n = Deliverable(item.position, static_cast<uint32_t>(item.bytes.size()), count);
     if (n) {
         std::memcpy(buffer, item.bytes.data() + item.position, n);
         if (g_host->copyLog)
@@ -167,13 +164,13 @@ bool Plugin::Load(const std::string &path, MemoryHost &host, const std::string &
         error = "no descriptor export";
         return false;
     }
-    descriptor_->hInstance = static_cast<HINSTANCE>(module_);
-    descriptor_->hHostWindow = window;
-    descriptor_->iniFileName = ini_.empty() ? nullptr : ini_.c_str();
-    descriptor_->hostServices = host.services();
-    if (descriptor_->Init)
-        descriptor_->Init();
-    return true;
+    HostFields fields;
+    fields.instance = static_cast<HINSTANCE>(module_);
+    fields.mainWindow = window;
+    fields.iniFileName = ini_.empty() ? nullptr : ini_.c_str();
+    fields.services = host.services();
+    error = AttachPlugin(*descriptor_, fields);
+    return error.empty();
 }
 
 bool ReadWholeFile(const std::string &path, std::vector<uint8_t> &bytes)
