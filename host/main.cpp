@@ -27,7 +27,10 @@ int PlughostMain(const std::vector<std::string> &args)
                : StopRequested() == StopReason::PipeClosed ? kExitPipeClosed
                                                             : kExitOk;
     }
-    std::unique_ptr<HostDesktop> desktop = MakeHostDesktop();
+    DesktopWords words;
+    words.line = [](const std::string &text) { report::Line("%s", text.c_str()); };
+    words.error = [](const std::string &text) { report::Error("%s", text.c_str()); };
+    std::unique_ptr<HostDesktop> desktop = MakeHostDesktop(words);
     const int result = RunCommand(parsed.options, *desktop);
     RunCleanedUp();
     if (parsed.options.dropped)

@@ -1,11 +1,6 @@
 #include "host/cli/command_table.h"
 
-#include "host/run/commands.h"
-
 namespace {
-
-int AboutCommand(Run &run) { return DialogCommand(run, "about"); }
-int ConfigCommand(Run &run) { return DialogCommand(run, "config"); }
 
 const CommandRow kRows[] = {
     {"info", Command::Info, 0, 0, "ITEM", true, kOptJson, InfoCommand,

@@ -26,6 +26,17 @@ enum CommandOption : uint32_t {
 
 struct Run;
 
+/* The commands' handlers (run/), each working on a loaded run. */
+int InfoCommand(Run &run);
+int PlayCommand(Run &run);
+int ProbeCommand(Run &run);
+int LengthCommand(Run &run);
+int IdentifyCommand(Run &run);
+int AboutCommand(Run &run);
+int ConfigCommand(Run &run);
+int InfoBoxCommand(Run &run);
+int ScanCommand(Run &run);
+
 constexpr size_t kManyItems = SIZE_MAX;
 
 struct CommandRow {

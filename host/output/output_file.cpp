@@ -1,6 +1,6 @@
 #include "host/output/output_file.h"
 
-#include "host/run/exit_codes.h"
+#include "host/exit_codes.h"
 #include "host/report/report.h"
 #include "host/system/run_stop.h"
 

@@ -2,7 +2,7 @@
 
 #include "host/output/folder_walk.h"
 #include "host/report/report.h"
-#include "host/run/exit_codes.h"
+#include "host/exit_codes.h"
 
 #include <cerrno>
 

@@ -6,7 +6,7 @@
 #ifndef HOST_PROGRESS_H
 #define HOST_PROGRESS_H
 
-#include "host/services/file_host.h"
+#include "host/report/read_observer.h"
 
 #include <chrono>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include "host/report/report.h"
 
-#include "host/run/exit_codes.h"
+#include "host/exit_codes.h"
 #include "host/system/console.h"
 #include "host/system/file_system.h"
 #include "host/system/run_stop.h"

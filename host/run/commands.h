@@ -6,7 +6,7 @@
 
 #include "host/cli/cli_args.h"
 #include "host/output/output_plan.h"
-#include "host/run/exit_codes.h"
+#include "host/exit_codes.h"
 #include "host/system/platform.h"
 #include "host/run/plugin_session.h"
 #include "host/report/progress.h"
@@ -49,14 +49,7 @@ struct Run {
  * several: 1 if any failed. */
 int EachItem(Run &run, const std::function<int(const std::string &item)> &one);
 
-int InfoCommand(Run &run);
-int PlayCommand(Run &run);
-int ProbeCommand(Run &run);
-int LengthCommand(Run &run);
-int IdentifyCommand(Run &run);
-int DialogCommand(Run &run, const char *what);
-int InfoBoxCommand(Run &run);
-int ScanCommand(Run &run);
+/* The commands' handlers are declared with the command table. */
 
 /* Loads the plug-in, checks items and outputs, runs the command. */
 int RunCommand(const CliOptions &options, HostDesktop &desktop);

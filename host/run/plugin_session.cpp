@@ -1,6 +1,6 @@
 #include "host/run/plugin_session.h"
 
-#include "host/run/exit_codes.h"
+#include "host/exit_codes.h"
 #include "host/report/report.h"
 
 #include "player/attach.h"

@@ -205,6 +205,8 @@ int IdentifyCommand(Run &run)
     });
 }
 
+namespace {
+
 int DialogCommand(Run &run, const char *what)
 {
     AudioFilePlugin &d = run.plugin().d();
@@ -220,6 +222,11 @@ int DialogCommand(Run &run, const char *what)
     }
     return kExitOk;
 }
+
+} // namespace
+
+int AboutCommand(Run &run) { return DialogCommand(run, "about"); }
+int ConfigCommand(Run &run) { return DialogCommand(run, "config"); }
 
 int InfoBoxCommand(Run &run)
 {

@@ -10,6 +10,7 @@
 #define HOST_FILE_HOST_H
 
 #include "common/plugin_api.h"
+#include "host/report/read_observer.h"
 #include "host/services/input_file.h"
 
 #include <cstdint>
@@ -18,14 +19,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-/* Told of every read a plug-in makes through the stream and container
- * services: where the reading stands in its extent, for a progress line. */
-class ReadObserver {
-public:
-    virtual ~ReadObserver() = default;
-    virtual void Reading(uint64_t position, uint64_t size) = 0;
-};
 
 class FileHost {
 public:

@@ -1,6 +1,6 @@
 #include "host/services/input_file.h"
 
-#include "host/run/exit_codes.h"
+#include "host/exit_codes.h"
 #include "host/report/report.h"
 
 #include <cerrno>

@@ -39,8 +39,15 @@ public:
     virtual bool FinishDialogSteps(std::string &problem) = 0;
 };
 
+/* Where the desktop's words go: lines of the report (dialog dumps) and
+ * messages (a window that cannot be made). */
+struct DesktopWords {
+    std::function<void(const std::string &text)> line;
+    std::function<void(const std::string &text)> error;
+};
+
 std::unique_ptr<PluginLoader> MakePluginLoader();
-std::unique_ptr<HostDesktop> MakeHostDesktop();
+std::unique_ptr<HostDesktop> MakeHostDesktop(const DesktopWords &words);
 
 /* The file name ending of a plug-in module: ".dll", natively ".so". */
 extern const char kPluginSuffix[];

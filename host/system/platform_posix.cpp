@@ -87,7 +87,7 @@ private:
 } // namespace
 
 std::unique_ptr<PluginLoader> MakePluginLoader() { return std::make_unique<PosixLoader>(); }
-std::unique_ptr<HostDesktop> MakeHostDesktop() { return std::make_unique<PosixDesktop>(); }
+std::unique_ptr<HostDesktop> MakeHostDesktop(const DesktopWords &) { return std::make_unique<PosixDesktop>(); }
 
 const char kPluginSuffix[] = ".so";
 

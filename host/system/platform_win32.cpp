@@ -4,11 +4,11 @@
  * own message loops dispatch it). */
 #include "host/system/platform.h"
 
-#include "host/report/report.h"
 #include "host/system/utf16.h"
 
 #include <commctrl.h>
 
+#include <cstdarg>
 #include <cstdio>
 #include <sstream>
 #include <vector>
@@ -16,6 +16,23 @@
 namespace {
 
 const char kMainClass[] = "PlughostWindow";
+
+DesktopWords g_words;
+
+/* A line of the report, made with printf's rules. */
+void SayLine(const char *format, ...)
+{
+    va_list args, again;
+    va_start(args, format);
+    va_copy(again, args);
+    const int n = std::vsnprintf(nullptr, 0, format, args);
+    va_end(args);
+    std::vector<char> text(static_cast<size_t>(n > 0 ? n : 0) + 1);
+    std::vsnprintf(text.data(), text.size(), format, again);
+    va_end(again);
+    if (g_words.line)
+        g_words.line(text.data());
+}
 
 const char kStatusClass[] = "PlughostStatus";
 
@@ -117,7 +134,7 @@ HWND TopDialog()
 
 BOOL CALLBACK DumpControl(HWND w, LPARAM)
 {
-    report::Line("  control %d %s \"%s\"\n", static_cast<short>(GetDlgCtrlID(w)), ClassOf(w).c_str(),
+    SayLine("  control %d %s \"%s\"\n", static_cast<short>(GetDlgCtrlID(w)), ClassOf(w).c_str(),
                  TextOf(w).c_str());
     return TRUE;
 }
@@ -126,11 +143,11 @@ void Dump(HWND dialog)
 {
     RECT r;
     GetWindowRect(dialog, &r);
-    report::Line("dialog \"%s\" at %ld,%ld size %ldx%ld\n", TextOf(dialog).c_str(), (long)r.left, (long)r.top,
+    SayLine("dialog \"%s\" at %ld,%ld size %ldx%ld\n", TextOf(dialog).c_str(), (long)r.left, (long)r.top,
                  (long)(r.right - r.left), (long)(r.bottom - r.top));
     if (HWND owner = GetWindow(dialog, GW_OWNER)) {
         GetWindowRect(owner, &r);
-        report::Line("  owner at %ld,%ld size %ldx%ld\n", (long)r.left, (long)r.top, (long)(r.right - r.left),
+        SayLine("  owner at %ld,%ld size %ldx%ld\n", (long)r.left, (long)r.top, (long)(r.right - r.left),
                      (long)(r.bottom - r.top));
     }
     EnumChildWindows(dialog, DumpControl, 0);
@@ -220,7 +237,8 @@ public:
         main_ = CreateWindowExA(0, kMainClass, "plughost", WS_OVERLAPPEDWINDOW, 100, 100, 640, 480,
                                 nullptr, nullptr, self, nullptr);
         if (!main_)
-            report::Error("cannot create the main window (error %lu)", GetLastError());
+            if (g_words.error)
+                g_words.error("cannot create the main window (error " + std::to_string(GetLastError()) + ")");
     }
     ~Win32Desktop() override
     {
@@ -275,7 +293,11 @@ private:
 } // namespace
 
 std::unique_ptr<PluginLoader> MakePluginLoader() { return std::make_unique<Win32Loader>(); }
-std::unique_ptr<HostDesktop> MakeHostDesktop() { return std::make_unique<Win32Desktop>(); }
+std::unique_ptr<HostDesktop> MakeHostDesktop(const DesktopWords &words)
+{
+    g_words = words;
+    return std::make_unique<Win32Desktop>();
+}
 
 const char kPluginSuffix[] = ".dll";
 

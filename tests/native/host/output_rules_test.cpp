@@ -1,4 +1,4 @@
-#include "host/run/exit_codes.h"
+#include "host/exit_codes.h"
 #include "host/output/output_file.h"
 #include "host/output/output_plan.h"
 #include "host/output/expand_wildcards.h"
