@@ -2,6 +2,7 @@
 #include "page_events.h"
 
 #include "player/extent.h"
+#include "player/item_record.h"
 
 #include <algorithm>
 #include <cstring>
@@ -192,13 +193,10 @@ const HostFileServices *WebServices() { return &kServices; }
 ResourceItem *WebNewItem(int file, uint64_t base, uint32_t size, const char *containerName,
                          const std::string &name, const std::string &dataString)
 {
-    if (name.size() >= RESOURCE_NAME_CAPACITY || dataString.size() >= RESOURCE_DATA_CAPACITY)
-        return nullptr;
     auto item = std::make_unique<Item>();
-    std::memset(&item->record, 0, sizeof item->record);
-    item->record.cachedLength = -1; /* not determined yet */
-    std::memcpy(item->record.name, name.c_str(), name.size() + 1);
-    std::memcpy(item->record.dataString, dataString.c_str(), dataString.size() + 1);
+    /* The cached length is not determined yet. */
+    if (!MakeItemRecord(item->record, name, dataString, -1))
+        return nullptr;
     item->container = NewContainer(file, base, size, containerName);
     item->extent.file = file;
     item->extent.base = base;

@@ -3,6 +3,8 @@
 #include "common/plugin_api.h"
 #include "host/system/file_system.h"
 
+#include "player/item_record.h"
+
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
@@ -132,10 +134,10 @@ std::string Conflicts(const CliOptions &o)
     if ((o.nameGiven || o.dataGiven) && o.items.size() > 1)
         return "--name and --data describe one item, not several";
     for (const std::string &item : o.items) {
-        if (ItemName(o, item).size() >= RESOURCE_NAME_CAPACITY)
+        if (!ItemNameFits(ItemName(o, item)))
             return "the item's name is longer than " + std::to_string(RESOURCE_NAME_CAPACITY - 1) +
                    " characters";
-        if (ItemDataString(o, item).size() >= RESOURCE_DATA_CAPACITY)
+        if (!ItemDataFits(ItemDataString(o, item)))
             return "the item's data string is longer than " + std::to_string(RESOURCE_DATA_CAPACITY - 1) +
                    " characters";
     }

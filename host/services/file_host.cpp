@@ -5,6 +5,7 @@
 #include "host/report/report.h"
 
 #include "player/extent.h"
+#include "player/item_record.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -126,7 +127,8 @@ ResourceItem *FileHost::AddItem(const std::string &path, uint64_t base, uint32_t
                                 const std::string &dataString, int32_t cachedLength,
                                 std::string &error)
 {
-    if (name.size() >= RESOURCE_NAME_CAPACITY || dataString.size() >= RESOURCE_DATA_CAPACITY) {
+    ResourceItem filled;
+    if (!MakeItemRecord(filled, name, dataString, cachedLength)) {
         error = "item name or data string too long";
         return nullptr;
     }
@@ -139,10 +141,7 @@ ResourceItem *FileHost::AddItem(const std::string &path, uint64_t base, uint32_t
     c->size = e.size;
 
     auto item = std::make_unique<Item>();
-    std::memset(&item->record, 0, sizeof item->record);
-    item->record.cachedLength = cachedLength;
-    std::memcpy(item->record.name, name.c_str(), name.size() + 1);
-    std::memcpy(item->record.dataString, dataString.c_str(), dataString.size() + 1);
+    item->record = filled;
     item->original = item->record;
     item->container = c;
     item->path = path;
