@@ -57,45 +57,62 @@ function gone(f) {
 }
 function unreadable(f, reading) { return reading.catch(function () { throw gone(f); }); }
 
-// The file read in order from some offset on.  Where the browser's file
+// The file read in order from some offset on, a chunk at a time, a chunk
+// bigger than asked for kept for the next read.  Where the browser's file
 // stream is a byte stream (BYOB reads work), the bytes come into one buffer
-// used again and again; elsewhere (WebKit) the stream's own chunks are taken
-// in turn, a chunk bigger than asked for kept for the next read.
+// used again and again; elsewhere the stream's own chunks are taken; where
+// the worker may not read the file at all, the page reads it (ask), a few
+// chunks ahead so that it reads while the module decodes.
 function FileFeed(f, offset) {
   this.file = f;
   this.at = offset;
-  if (!blobsReadable) return; // the page reads for the worker (ask)
+  this.rest = null;
+  if (!blobsReadable) {
+    this.asks = [];
+    this.askedTo = offset;
+    return;
+  }
   var stream = f.slice(offset).stream();
   try {
     this.byob = stream.getReader({mode: 'byob'});
     this.buffer = new ArrayBuffer(4 << 20);
   } catch (err) {
     this.chunks = stream.getReader();
-    this.rest = null;
   }
 }
 // At most max bytes from where the last read stopped, or null at the end.
 FileFeed.prototype.read = async function (max) {
-  var bytes;
-  if (!blobsReadable) {
-    bytes = new Uint8Array(await ask(this.file, this.at, Math.min(max, 4 << 20)));
-    if (!bytes.length) return null;
-  } else if (this.byob) {
-    var got = await unreadable(this.file, this.byob.read(new Uint8Array(this.buffer, 0, Math.min(this.buffer.byteLength, max))));
-    if (got.done) return null;
-    this.buffer = got.value.buffer;
-    bytes = got.value;
-  } else {
-    if (!this.rest || !this.rest.length) {
+  if (!this.rest || !this.rest.length) {
+    if (this.asks) {
+      this.askAhead();
+      if (!this.asks.length) return null;
+      this.rest = new Uint8Array(await this.asks.shift());
+      this.askAhead();
+    } else if (this.byob) {
+      var got = await unreadable(this.file, this.byob.read(new Uint8Array(this.buffer)));
+      if (got.done) return null;
+      this.buffer = got.value.buffer;
+      this.rest = got.value;
+    } else {
       var chunk = await unreadable(this.file, this.chunks.read());
       if (chunk.done) return null;
       this.rest = chunk.value;
     }
-    bytes = this.rest.subarray(0, max);
-    this.rest = this.rest.subarray(bytes.length);
+    if (!this.rest.length) return null;
   }
+  var bytes = this.rest.subarray(0, max);
+  this.rest = this.rest.subarray(bytes.length);
   this.at += bytes.length;
   return bytes;
+};
+FileFeed.prototype.askAhead = function () {
+  while (this.asks.length < 3 && this.askedTo < this.file.size) {
+    var n = Math.min(4 << 20, this.file.size - this.askedTo);
+    var asking = ask(this.file, this.askedTo, n);
+    asking.catch(function () {}); // a chunk asked for and then not wanted
+    this.asks.push(asking);
+    this.askedTo += n;
+  }
 };
 FileFeed.prototype.cancel = function () {
   var r = this.byob || this.chunks;
