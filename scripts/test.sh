@@ -3,7 +3,7 @@
 # replays), the Windows build (the real DLLs, plughost and the Windows
 # test programs under 32-bit Wine inside one Xvfb display; where 32-bit
 # programs cannot run, plughost's Windows side as a 64-bit build under 64-bit
-# Wine), the browser page in Chromium, Firefox and WebKit, and each fuzz
+# Wine), the browser page in headless Chromium, and each fuzz
 # target for FUZZ_SECONDS (default 30) seconds.
 # Installs missing packages first.  Exit status: 0 only if everything passed.
 set -uo pipefail
