@@ -60,7 +60,7 @@ else
     summary+=("windows: BUILD FAILED"); status=1
 fi
 
-echo "=== browser page (emscripten; headless Chromium, against the native plughost) ==="
+echo "=== browser page (emscripten; Chromium, Firefox and WebKit, against the native plughost) ==="
 if cmake --preset web >/dev/null && cmake --build --preset web; then
     run_suite web ctest --preset web
 else
