@@ -3,8 +3,9 @@
 # replays), the Windows build (the real DLLs, plughost and the Windows
 # test programs under 32-bit Wine inside one Xvfb display; where 32-bit
 # programs cannot run, or NO_32BIT=1 is set, the same tests as a 64-bit
-# build under 64-bit Wine, less the 32-bit-only ones), the browser page in headless Chromium, and each fuzz
-# target for FUZZ_SECONDS (default 30) seconds.
+# build under 64-bit Wine, less the 32-bit-only ones), the browser page in
+# Chromium, Firefox and WebKit, and each fuzz target for FUZZ_SECONDS
+# (default 30) seconds.
 # Installs missing packages first.  Exit status: 0 only if everything passed.
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
