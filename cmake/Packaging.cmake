@@ -48,7 +48,11 @@ endfunction()
 
 if(WIN32)
   set(_newline "\r\n")
-  set(_system win32)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(_system win64) # the 64-bit build's ZIP: made by its tests, never shipped
+  else()
+    set(_system win32)
+  endif()
   set(CPACK_GENERATOR ZIP)
   set(_extension .zip)
 else()

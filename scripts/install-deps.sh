@@ -41,14 +41,32 @@ have_cmd fakeroot || need+=(fakeroot)
 have_cmd help2man || need+=(help2man)
 have_cmd man || need+=(man-db)
 have_cmd git || need+=(git)
-# The browser page (web/): Debian's emscripten, and headless Chromium driven
-# through chromedriver by python3-selenium for its test.
+# The browser page (web/): Debian's emscripten, and its test in three
+# engines: Chromium through chromedriver and WebKit (MiniBrowser) through
+# WebKitWebDriver, both by python3-selenium, and Firefox through
+# puppeteer-core (npm, web/tests/package-lock.json) over WebDriver BiDi;
+# node and npm for that, and for emscripten.
 have_cmd emcc || need+=(emscripten)
 have_cmd chromium || need+=(chromium)
 have_cmd chromedriver || need+=(chromium-driver)
 have_pkg python3-selenium || need+=(python3-selenium)
+have_cmd firefox-esr || need+=(firefox-esr)
+have_cmd WebKitWebDriver || need+=(webkit2gtk-driver)
+have_cmd node || need+=(nodejs)
+have_cmd npm || need+=(npm)
+
+# web/tests/node_modules as its lock file pins it, unless already so.
+npm_ci() {
+    local dir
+    dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/../web/tests" && pwd)"
+    if [ ! "$dir/node_modules/.package-lock.json" -nt "$dir/package-lock.json" ]; then
+        echo "install-deps: npm ci in web/tests" >&2
+        (cd "$dir" && npm ci --no-audit --no-fund >/dev/null)
+    fi
+}
 
 if [ ${#need[@]} -eq 0 ]; then
+    npm_ci
     exit 0
 fi
 
@@ -64,3 +82,4 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq "${need[@]}" >/dev/null
+npm_ci

@@ -1,5 +1,5 @@
 #!/bin/bash
-# package.sh windows|linux BUILD_DIR — builds what ships (target
+# package.sh windows|windows64|linux|web BUILD_DIR — builds what ships (target
 # release_files, preset release-windows or release-linux) in BUILD_DIR and
 # packs it with CPack; prints the package's path.  The one way a package is
 # made: scripts/release.sh and the release tests both come here.
@@ -9,10 +9,11 @@
 # (cpack runs under fakeroot unless it already runs as root).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-usage() { echo "usage: scripts/package.sh windows|linux|web BUILD_DIR" >&2; exit 2; }
+usage() { echo "usage: scripts/package.sh windows|windows64|linux|web BUILD_DIR" >&2; exit 2; }
 [ $# -eq 2 ] || usage
 case "$1" in
     windows) preset=release-windows ;;
+    windows64) preset=release-windows64 ;; # not shipped: the release tests' 64-bit road
     linux) preset=release-linux ;;
     web) preset=release-web ;;
     *) usage ;;
@@ -47,7 +48,7 @@ fi
 cmake --build "$build" -j2 --target release_files >/dev/null
 # Packages of an earlier run must not be taken for this one's.
 rm -f "$build"/orlimbo-velmora-tasbrin-*.zip "$build"/orlimbo-velmora-tasbrin-*.tar.gz
-(cd "$build" && "${as_root[@]}" cpack -G "$([ "$1" = windows ] && echo ZIP || echo TGZ)" >/dev/null)
+(cd "$build" && "${as_root[@]}" cpack -G "$([ "$1" = linux ] && echo TGZ || echo ZIP)" >/dev/null)
 shopt -s nullglob
 made=("$build"/orlimbo-velmora-tasbrin-*.zip "$build"/orlimbo-velmora-tasbrin-*.tar.gz)
 [ ${#made[@]} -eq 1 ] || { echo "package: cpack made ${#made[@]} packages in $build, expected 1" >&2; exit 1; }

@@ -6,8 +6,9 @@
 #   orlimbo-velmora-tasbrin-<version>-web.html          the page, one file
 #   SHA256SUMS                                          over all three
 #
-# Refuses a folder that is not a git clone and a tree with uncommitted
-# changes or untracked files; installs what the machine lacks
+# Refuses a folder that is not a git clone, a tree with uncommitted
+# changes or untracked files, and a machine that cannot run the 32-bit
+# DLLs under 32-bit Wine (scripts/runs-32bit.sh); installs what the machine lacks
 # (scripts/install-deps.sh).  Both packages are made by scripts/package.sh
 # in build/release/, then made again from a copy of the sources in another
 # folder, and must come out byte for byte the same.  Before anything is
@@ -40,6 +41,10 @@ for tool in cmake cpack i686-w64-mingw32-g++-posix i686-w64-mingw32-objdump i686
 done
 [ "$(id -u)" -eq 0 ] || command -v fakeroot >/dev/null || missing+=(fakeroot)
 [ ${#missing[@]} -eq 0 ] || die "missing tool(s): ${missing[*]}"
+# The release is published only once its 32-bit DLLs ran under 32-bit Wine:
+# where they cannot, refuse before building anything.
+why=$(scripts/runs-32bit.sh) ||
+    die "$why, so 32-bit Wine cannot check the packaged plug-ins: make the release on a machine that runs 32-bit programs"
 
 export SOURCE_DATE_EPOCH
 SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
@@ -82,11 +87,9 @@ cmake --build "$out/linux" -j2 --target mve_maker blb_maker >/dev/null
 bash tests/release/check_package.sh "${packages[0]}" "$root" >&2 || die "the win32 package fails its checks"
 bash tests/release/check_package.sh "${packages[1]}" "$root" "$out/linux/bin" >&2 || die "the Linux package fails its checks"
 bash tests/release/check_web_page.sh "$webpage" "$root" "$version" >&2 || die "the page fails its checks"
-say "the packaged plug-ins under Wine reporting Windows 98, XP and 10"
-# The release is published only once its 32-bit DLLs ran under 32-bit Wine.
-/lib/ld-linux.so.2 --help >/dev/null 2>&1 ||
-    die "this kernel runs no 32-bit programs ($(uname -r), 32-bit emulation off), so 32-bit Wine cannot check the packaged plug-ins: make the release on a machine that runs them"
-bash tests/release/windows_versions_test.sh "$root" "${packages[0]}" "$out/windows/bin" "$root/build" >&2 ||
+say "the packaged plug-ins under Wine reporting Windows 10, 98 and XP"
+bash tests/release/windows_versions_test.sh "$root" "${packages[0]}" "$out/windows/bin" "$root/build" \
+    "$out/windows-versions" win10 win98 winxp >&2 ||
     die "the packaged plug-ins do not behave the same under every Windows version"
 
 # --- publish --------------------------------------------------------------------------

@@ -27,7 +27,10 @@ tools=${3:+$(realpath "$3")}
 
 name=$(basename "$archive")
 case "$name" in
-    *-win32.zip) kind=win32; top=${name%.zip}; nl=$'\r\n' ;;
+    *-win32.zip) kind=win32; top=${name%.zip}; nl=$'\r\n'; mingw=i686-w64-mingw32; pe_format=pei-i386 ;;
+    # The 64-bit build's ZIP, made only by its tests: the same checks but
+    # for the 32-bit facts (the PE format, Windows 95's subsystem version).
+    *-win64.zip) kind=win32; top=${name%.zip}; nl=$'\r\n'; mingw=x86_64-w64-mingw32; pe_format=pei-x86-64 ;;
     *-linux-x86_64.tar.gz) kind=linux; top=${name%.tar.gz}; nl=$'\n' ;;
     *) echo "check_package: not a package name: $name"; exit 2 ;;
 esac
@@ -35,7 +38,7 @@ version=${top#orlimbo-velmora-tasbrin-}
 version=${version%-*}
 version=${version%-linux}
 check() { last="$name: $1"; out=; err=; }
-objdump_pe() { i686-w64-mingw32-objdump -p "$1"; }
+objdump_pe() { "$mingw-objdump" -p "$1"; }
 
 # --- entries ------------------------------------------------------------------
 if [ $kind = win32 ]; then
@@ -109,9 +112,9 @@ for file in "${files[@]}"; do
 done
 
 # --- the Windows files ------------------------------------------------------------
-pe_checks() { # OBJDUMP_OUTPUT: 32-bit, no time stamp
+pe_checks() { # OBJDUMP_OUTPUT: 32-bit (or the 64-bit build's), no time stamp
     local dump=$1
-    grep -q 'file format pei-i386' <<<"$dump" || fail "not a 32-bit PE file"
+    grep -q "file format $pe_format" <<<"$dump" || fail "not a $pe_format PE file"
     grep -qP '^Time/Date\t+Thu Jan  1 00:00:00 1970$' <<<"$dump" || fail "carries a time stamp: $(grep -m1 Time/Date <<<"$dump")"
 }
 if [ $kind = win32 ]; then
@@ -126,9 +129,9 @@ if [ $kind = win32 ]; then
         grep -qE '^Entry 9 0+ 0+ Thread Storage Directory' <<<"$dump" || fail "has a TLS directory"
         major=$(sed -nE 's/^MajorSubsystemVersion\s+([0-9]+)$/\1/p' <<<"$dump")
         minor=$(sed -nE 's/^MinorSubsystemVersion\s+([0-9]+)$/\1/p' <<<"$dump")
-        [ -n "$major" ] && { [ "$major" -lt 4 ] || { [ "$major" -eq 4 ] && [ "$minor" -eq 0 ]; }; } ||
+        [ $pe_format != pei-i386 ] || { [ -n "$major" ] && { [ "$major" -lt 4 ] || { [ "$major" -eq 4 ] && [ "$minor" -eq 0 ]; }; }; } ||
             fail "subsystem version $major.$minor is above 4.0"
-        block=$(i686-w64-mingw32-windres -i "$pkg/$dll.dll" -O rc | sed -n '/^[0-9A-Za-z_]* VERSIONINFO$/,/^END$/p')
+        block=$("$mingw-windres" -i "$pkg/$dll.dll" -O rc | sed -n '/^[0-9A-Za-z_]* VERSIONINFO$/,/^END$/p')
         [ "$block" = "$(cat "$src/tests/release/expected/$dll.version.rc")" ] ||
             { out=$block; fail "version block differs from tests/release/expected/$dll.version.rc"; }
     done

@@ -1,8 +1,9 @@
 #!/bin/bash
 # release_script_test.sh SOURCE_DIR — scripts/release.sh refuses what it
 # cannot make a release from, with a clear message, a nonzero exit and no
-# dist/: a folder that is not a git clone, and a clone with uncommitted
-# changes or untracked files.  (Both refusals come before anything is built.)
+# dist/: a folder that is not a git clone, a clone with uncommitted changes
+# or untracked files, and a machine that cannot run 32-bit programs.  (Each
+# refusal comes before anything is built.)
 set -u
 src=$(realpath "$1")
 plughost=(false)
@@ -41,5 +42,14 @@ release "$tree"
 [ "$rc" -ne 0 ] || fail "exit 0"
 want_text "stray.txt"
 no_dist "$tree"
+
+# A clean clone, on a machine that cannot run the 32-bit DLLs (NO_32BIT
+# stands for one): refused before anything is built.
+rm "$tree/stray.txt"
+NO_32BIT=1 release "$tree"
+[ "$rc" -ne 0 ] || fail "exit 0"
+want_text "NO_32BIT=1 is set, so 32-bit Wine cannot check the packaged plug-ins"
+no_dist "$tree"
+[ ! -e "$tree/build/release" ] || fail "something was built before the refusal"
 
 finish "release.sh refusals"

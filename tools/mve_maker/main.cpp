@@ -246,6 +246,7 @@ int main(int argc, char **argv)
         pcm = mvemaker::BuiltInTune(uint32_t(rate), uint16_t(channels), uint16_t(bits), uint32_t(ms));
     }
 
+    options.keepExpected = !expectPath.empty() || !expectWavPath.empty();
     mvemaker::Movie movie;
     std::string error;
     if (!mvemaker::BuildMovie(pcm, options, movie, error))

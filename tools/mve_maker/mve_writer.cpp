@@ -178,20 +178,16 @@ bool BuildMovie(const Pcm &pcm, const MovieOptions &o, Movie &movie, std::string
     AppendChunk(file, kChunkVideoInit, VideoInitChunk(o));
 
     /* Audio frames: each movie frame carries 1/fps s of sound; the frame
-     * boundaries fall on whole sample frames, rounded down. */
+     * boundaries fall on whole sample frames, rounded down.  They are
+     * encoded one chunk at a time, so an hour-long movie needs no more
+     * memory than its sound and its file. */
     const size_t totalFrames = pcm.Frames();
-    std::vector<AudioFrame> frames;
-    for (size_t index = 0;; ++index) {
-        const size_t first = size_t(uint64_t(index) * pcm.sampleRate / o.framesPerSecond);
-        if (first >= totalFrames)
-            break;
-        const size_t next = std::min(totalFrames, size_t(uint64_t(index + 1) * pcm.sampleRate / o.framesPerSecond));
-        frames.push_back(EncodeFrame(pcm, first, next - first, o.compressed));
-        if (frames.back().audio.size() + 6 > kMaxRecord || frames.back().delivered.size() > kMaxRecord) {
-            error = "an audio frame would exceed 64 KiB; use more frames per second";
-            return false;
-        }
-    }
+    auto frameStart = [&](size_t index) {
+        return size_t(std::min<uint64_t>(totalFrames, uint64_t(index) * pcm.sampleRate / o.framesPerSecond));
+    };
+    size_t frameCount = 0;
+    while (frameStart(frameCount) < totalFrames)
+        ++frameCount;
 
     const uint16_t flags = uint16_t((pcm.channels == 2 ? kFlagStereo : 0) |
                                     (movie.bitsPerSample == 16 ? kFlag16Bit : 0) |
@@ -204,29 +200,38 @@ bool BuildMovie(const Pcm &pcm, const MovieOptions &o, Movie &movie, std::string
     AppendOpcode(audioInit, kOpEndOfChunk, 0, {});
     AppendChunk(file, kChunkAudioInit, audioInit);
 
-    /* Frame chunks.  The expected sound track grows only by frames that will
-     * be complete in the file after truncation, so its end is tracked. */
+    /* Frame chunks.  The expected sound track keeps only frames that are
+     * complete in the file after truncation: they are a prefix of those
+     * placed, so each placed frame remembers where its payload ends and how
+     * long the expected track was before it. */
     struct Placed {
-        size_t end;         /* file offset just past the frame's payload */
-        const Bytes *delivered;
+        size_t end;           /* file offset just past the frame's payload */
+        size_t expectedStart; /* movie.expected's size before the frame */
     };
     std::vector<Placed> placed;
     uint16_t sequence = 0;
     size_t chunkIndex = 0;
-    for (size_t at = 0; at < frames.size(); at += o.audioFramesPerChunk, ++chunkIndex) {
+    for (size_t at = 0; at < frameCount; at += o.audioFramesPerChunk, ++chunkIndex) {
         uint8_t type = o.audioChunkType;
         if (o.alternateChunkTypes)
             type = chunkIndex % 2 ? kChunkAudioOnly : kChunkVideo;
         Bytes body;
-        std::vector<std::pair<size_t, const Bytes *>> inChunk; /* payload end within body */
-        const size_t last = std::min(frames.size(), at + o.audioFramesPerChunk);
+        std::vector<Placed> inChunk; /* payload end within body */
+        const size_t last = std::min(frameCount, at + o.audioFramesPerChunk);
         for (size_t f = at; f < last; ++f) {
-            const AudioFrame &frame = frames[f];
+            const size_t first = frameStart(f);
+            const AudioFrame frame = EncodeFrame(pcm, first, frameStart(f + 1) - first, o.compressed);
+            if (frame.audio.size() + 6 > kMaxRecord || frame.delivered.size() > kMaxRecord) {
+                error = "an audio frame would exceed 64 KiB; use more frames per second";
+                return false;
+            }
             if (o.emptyFrameEvery && (f + 1) % o.emptyFrameEvery == 0)
                 AppendOpcode(body, kOpAudioData, 0, AudioFramePayload(sequence++, 1, 0, nullptr, 0));
             AppendOpcode(body, kOpAudioData, 0,
                          AudioFramePayload(sequence++, 1, frame.decodedLength, frame.audio.data(), frame.audio.size()));
-            inChunk.push_back({body.size(), &frame.delivered});
+            inChunk.push_back({body.size(), movie.expected.size()});
+            if (o.keepExpected)
+                movie.expected.insert(movie.expected.end(), frame.delivered.begin(), frame.delivered.end());
         }
         if (o.videoOpcodes && type == kChunkVideo)
             AppendVideoFrame(body, o, chunkIndex == 0);
@@ -237,8 +242,8 @@ bool BuildMovie(const Pcm &pcm, const MovieOptions &o, Movie &movie, std::string
         }
         const size_t bodyStart = file.size() + 4;
         AppendChunk(file, type, body);
-        for (const auto &p : inChunk)
-            placed.push_back({bodyStart + p.first, p.second});
+        for (const Placed &p : inChunk)
+            placed.push_back({bodyStart + p.end, p.expectedStart});
         if (o.zeroLengthChunkEvery && (chunkIndex + 1) % o.zeroLengthChunkEvery == 0)
             AppendChunk(file, type, {});
     }
@@ -255,8 +260,10 @@ bool BuildMovie(const Pcm &pcm, const MovieOptions &o, Movie &movie, std::string
         file.resize(file.size() - std::min(o.truncateBytes, file.size()));
 
     for (const Placed &p : placed)
-        if (p.end <= file.size())
-            movie.expected.insert(movie.expected.end(), p.delivered->begin(), p.delivered->end());
+        if (p.end > file.size()) {
+            movie.expected.resize(p.expectedStart);
+            break;
+        }
     return true;
 }
 

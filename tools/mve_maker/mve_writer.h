@@ -75,6 +75,7 @@ struct MovieOptions {
     bool videoOpcodes = true;        /* per-frame video opcodes, as real movies have */
     bool endChunk = true;            /* the shutdown chunk and the type-5 chunk of length 0 */
     size_t truncateBytes = 0;        /* cut this many bytes off the end */
+    bool keepExpected = true;        /* fill Movie::expected (as much memory again as the sound) */
     uint16_t width = 320, height = 200;
 };
 
@@ -82,7 +83,8 @@ struct Movie {
     Bytes file;
     /* The sound track a decoder must deliver: for DPCM the 16-bit samples the
      * encoder's own reconstruction gives, for PCM the stored bytes; only
-     * the frames that survive truncation whole. */
+     * the frames that survive truncation whole.  Empty unless
+     * MovieOptions::keepExpected. */
     Bytes expected;
     uint32_t sampleRate = 0;
     uint16_t channels = 0;

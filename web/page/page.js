@@ -11,6 +11,19 @@ var plugins = [];
 var WATCHDOG_MS = 20000;
 var INI_KEY = 'orlimbo-web.ini', WALK_KEY = 'orlimbo-web.walk';
 
+// The browser's local storage, or a stand-in for this visit where the
+// browser gives the page none (storage turned off for files on disk).
+var store = (function () {
+  try {
+    localStorage.getItem(INI_KEY);
+    return localStorage;
+  } catch (err) {
+    var kept = new Map();
+    return {getItem: function (k) { return kept.has(k) ? kept.get(k) : null; },
+            setItem: function (k, v) { kept.set(k, String(v)); }};
+  }
+})();
+
 function startWorker() {
   var url = URL.createObjectURL(new Blob([workerSource], {type: 'text/javascript'}));
   worker = new Worker(url);
@@ -19,13 +32,28 @@ function startWorker() {
     var m = e.data, w = waiting.get(m.id);
     if (!w) return;
     w.seen = Date.now();
-    if (m.type === 'done') { waiting.delete(m.id); w.resolve(m); }
+    if (m.type === 'read') readFor(e.target, w.file, m);
+    else if (m.type === 'done') { waiting.delete(m.id); w.resolve(m); }
     else if (w.onMessage) w.onMessage(m);
   };
-  workerReady = send({type: 'start', ini: localStorage.getItem(INI_KEY) || ''}).then(function (m) {
+  workerReady = send({type: 'start', ini: store.getItem(INI_KEY) || ''}).then(function (m) {
     plugins = m.plugins || [];
   });
   return workerReady;
+}
+
+// Bytes of a job's file read for the worker, where it may not read files
+// itself (see worker.js): an ArrayBuffer, or why there is none.
+function readFor(to, file, m) {
+  var answer = function (bytes, tooBig) {
+    to.postMessage({type: 'bytes', ask: m.ask, bytes: bytes, tooBig: tooBig}, bytes ? [bytes] : []);
+  };
+  var failed = function (err) { answer(null, !err || err.name !== 'NotReadableError' && err.name !== 'NotFoundError'); };
+  try {
+    file.slice(m.offset, m.end).arrayBuffer().then(function (bytes) { answer(bytes); }, failed);
+  } catch (err) {
+    failed(err);
+  }
 }
 
 // A job for the worker; its answer, or a problem when the worker stops
@@ -34,7 +62,7 @@ function send(message, onMessage, transfer) {
   var id = nextId++;
   message.id = id;
   return new Promise(function (resolve) {
-    var w = {resolve: resolve, onMessage: onMessage, seen: Date.now()};
+    var w = {resolve: resolve, onMessage: onMessage, seen: Date.now(), file: message.file};
     waiting.set(id, w);
     worker.postMessage(message, transfer || []);
     var timer = setInterval(function () {
@@ -75,10 +103,14 @@ function clock(ms) {
 var busy = document.getElementById('busy'), busyText = document.getElementById('busy-text');
 var busyBar = document.getElementById('busy-bar');
 function showBusy(text, fraction) {
-  busy.hidden = !text;
-  busyText.textContent = text || '';
+  busy.classList.toggle('idle', !text);
+  if (busyText.textContent !== (text || '')) busyText.textContent = text || '';
   if (fraction === undefined) busyBar.removeAttribute('value'); else busyBar.value = fraction;
 }
+
+// What screen readers say about playing (the busy line says the rest).
+var said = document.getElementById('said');
+function say(text) { said.textContent = text; }
 
 function drawWave(canvas, pairs) {
   var w = canvas.width = canvas.clientWidth || 600, h = canvas.height = 64, g = canvas.getContext('2d');
@@ -104,7 +136,7 @@ function wavMaker(c, job, looked) {
   return function () {
     if (made) return made;
     made = enqueue(function () {
-      var parts = [], bar = el('progress', {max: 1, class: 'making'});
+      var parts = [], bar = el('progress', {max: 1, class: 'making', 'aria-label': 'making the WAV of ' + job.name});
       c.querySelector('.links').append(bar);
       showBusy('Making the WAV of ' + job.name);
       // A sixteenth of the WAV at a time (1 to 16 MiB): few Blobs, and the
@@ -136,31 +168,42 @@ function wavMaker(c, job, looked) {
   };
 }
 
-var audioContext = null;
+var audioContext = null, AudioContextOf = window.AudioContext || window.webkitAudioContext;
 function player(card, wav) {
   var box = el('div', {class: 'player'});
   var button = el('button', {type: 'button', class: 'play'}, 'Play');
-  var bar = el('input', {type: 'range', min: 0, max: 1000, value: 0, class: 'position', 'aria-label': 'position'});
+  var bar = el('input', {type: 'range', min: 0, max: 1000, value: 0, class: 'position',
+    'aria-label': 'position in ' + card.dataset.name});
   var time = el('span', {class: 'time'}, '0:00');
   var audio = new Audio(), routed = false;
   audio.preload = 'metadata';
   button.onclick = function () {
     // Web Audio carries the sound: the element decodes the WAV as it plays.
     // The context is made and resumed here, in the click, as browsers ask.
-    if (!audioContext) audioContext = new AudioContext();
-    if (!routed) { audioContext.createMediaElementSource(audio).connect(audioContext.destination); routed = true; }
-    audioContext.resume();
-    if (audio.src) { if (audio.paused) audio.play(); else audio.pause(); return; }
+    // Without Web Audio the element plays the sound by itself.
+    try {
+      if (!audioContext && AudioContextOf) audioContext = new AudioContextOf();
+      if (audioContext && !routed) { routed = true; audioContext.createMediaElementSource(audio).connect(audioContext.destination); }
+      if (audioContext) audioContext.resume();
+    } catch (err) {
+      audioContext = null;
+    }
+    if (audio.src) { if (audio.paused) start(); else audio.pause(); return; }
     button.disabled = true;
     wav().then(function (w) {
       button.disabled = false;
       if (!w) return;
       audio.src = w.url;
-      audio.play();
+      start();
     });
   };
-  audio.onplay = function () { button.textContent = 'Pause'; };
-  audio.onpause = audio.onended = function () { button.textContent = 'Play'; };
+  var start = function () {
+    var playing = audio.play();
+    if (playing) playing.catch(function (err) { say('This browser cannot play ' + card.dataset.name + ': ' + err.message); });
+  };
+  audio.onplay = function () { button.textContent = 'Pause'; say('Playing ' + card.dataset.name); };
+  audio.onpause = function () { button.textContent = 'Play'; say(card.dataset.name + ' paused'); };
+  audio.onended = function () { button.textContent = 'Play'; say(card.dataset.name + ' ended'); };
   audio.ontimeupdate = function () {
     time.textContent = clock(audio.currentTime * 1000).replace(/\.\d+$/, '');
     if (audio.duration) bar.value = Math.round(1000 * audio.currentTime / audio.duration);
@@ -203,7 +246,7 @@ function card(title, pluginName) {
 function play(file, base, size, name, plugin, extra) {
   var c = card(name, plugins[plugin] ? plugins[plugin].name : '');
   c.dataset.name = name;
-  var bar = el('progress', {max: 1, class: 'decode'});
+  var bar = el('progress', {max: 1, class: 'decode', 'aria-label': 'decoding ' + name});
   c.append(bar);
   var onMessage = function (m) {
     if (m.kind === 'decode-progress') {
@@ -241,7 +284,7 @@ function play(file, base, size, name, plugin, extra) {
       var links = el('p', {class: 'links'});
       var wav = wavMaker(c, job, m);
       player(c, wav);
-      var canvas = el('canvas', {class: 'wave'});
+      var canvas = el('canvas', {class: 'wave', role: 'img', 'aria-label': 'waveform of ' + name});
       c.append(canvas);
       if (m.waveform) requestAnimationFrame(function () { drawWave(canvas, m.waveform); });
       links.append(wavLink(name, wav));
@@ -258,7 +301,7 @@ function addWalk(links, file, base, size, name, plugin) {
   links.append(button, out);
   button.onclick = function () {
     button.disabled = true;
-    var bar = el('progress', {max: 100, class: 'walk-progress'});
+    var bar = el('progress', {max: 100, class: 'walk-progress', 'aria-label': 'walking ' + name});
     out.textContent = '';
     out.append(bar);
     enqueue(function () {
@@ -308,7 +351,7 @@ function addFiles(list) { Array.prototype.forEach.call(list, addFile); }
 
 // The walking setting: velmora's key in the INI file the plug-ins are
 // given, kept in this browser; a change starts the plug-ins again.
-function walkAllowed() { return localStorage.getItem(WALK_KEY) === 'on'; }
+function walkAllowed() { return store.getItem(WALK_KEY) === 'on'; }
 function setIniKey(text, section, key, value) {
   var lines = text ? text.split(/\r?\n/) : [], at = -1, inside = false, end = -1;
   for (var i = 0; i < lines.length; i++) {
@@ -323,13 +366,13 @@ function setIniKey(text, section, key, value) {
 var walk = document.getElementById('walk');
 walk.checked = walkAllowed();
 walk.onchange = function () {
-  localStorage.setItem(WALK_KEY, walk.checked ? 'on' : 'off');
+  store.setItem(WALK_KEY, walk.checked ? 'on' : 'off');
   enqueue(function () {
     return send({type: 'shutdown'}).then(function (m) {
       var section = plugins.filter(function (p) { return /KORVAT/.test(p.name); })[0];
       var ini = m.ini || '';
       if (section) ini = setIniKey(ini, section.name, 'NoWalk', walk.checked ? 'off' : 'on');
-      localStorage.setItem(INI_KEY, ini);
+      store.setItem(INI_KEY, ini);
       worker.terminate();
       return startWorker();
     });
@@ -342,6 +385,28 @@ var drop = document.getElementById('drop');
 drop.ondragover = function (e) { e.preventDefault(); drop.classList.add('over'); };
 drop.ondragleave = function () { drop.classList.remove('over'); };
 drop.ondrop = function (e) { e.preventDefault(); drop.classList.remove('over'); addFiles(e.dataTransfer.files); };
+// A file dropped beside the zone must not take the browser away from the page.
+window.addEventListener('dragover', function (e) { e.preventDefault(); });
+window.addEventListener('drop', function (e) { e.preventDefault(); });
 window.addEventListener('pagehide', function () { if (worker) worker.postMessage({type: 'shutdown', id: 0}); });
 
-startWorker();
+// What the page needs of the browser beyond the plainest script: the
+// module's vector instructions (a module of one such instruction must
+// validate), and files read as streams.  Without them one sentence says so.
+var SIMD_PROBE = new Uint8Array([0, 97, 115, 109, 1, 0, 0, 0, 1, 5, 1, 96, 0, 1, 123, 3, 2, 1, 0, 10, 10, 1, 8, 0,
+                                 65, 0, 253, 15, 253, 98, 11]);
+function browserFits() {
+  try {
+    return typeof WebAssembly === 'object' && WebAssembly.validate(SIMD_PROBE) && typeof Worker === 'function' &&
+      typeof Blob.prototype.stream === 'function' && typeof Blob.prototype.arrayBuffer === 'function';
+  } catch (err) {
+    return false;
+  }
+}
+if (browserFits()) {
+  startWorker();
+} else {
+  input.disabled = true;
+  document.getElementById('items').append(el('p', {class: 'problem too-old', role: 'alert'},
+    'This browser is too old for this page: it needs Chrome or Edge 91, Firefox 89, Safari 16.4 or a later version.'));
+}

@@ -4,8 +4,8 @@
 // It takes one job at a time from the page and answers with messages; the
 // files stay the page's File objects and are read a window at a time into
 // the module's memory: ahead of each call and, while an item decodes,
-// between the decode's steps, through a stream that reads into one buffer
-// again and again (a read that falls outside still blocks: onHostRead).
+// between the decode's steps, through the file's stream (FileFeed; a read
+// that falls outside the window still blocks: onHostRead).
 
 var files = new Map();
 var reader = new FileReaderSync();
@@ -31,10 +31,18 @@ self.onHostRead = function (file, offset, dst, n) {
   var f = files.get(file);
   if (!f || offset >= f.size) return 0;
   var bytes;
-  try {
-    bytes = new Uint8Array(reader.readAsArrayBuffer(f.slice(offset, Math.min(f.size, offset + n))));
-  } catch (err) {
-    throw gone(f);
+  if (!blobsReadable) {
+    // Only what the page handed over beforehand can be read here.
+    var e = extent;
+    if (!e || offset < e.base || offset > e.base + e.bytes.length)
+      throw new Error('this browser lets the page read a file only ahead of time here');
+    bytes = e.bytes.subarray(offset - e.base, Math.min(e.bytes.length, offset - e.base + n));
+  } else {
+    try {
+      bytes = new Uint8Array(reader.readAsArrayBuffer(f.slice(offset, Math.min(f.size, offset + n))));
+    } catch (err) {
+      throw gone(f);
+    }
   }
   HEAPU8.set(bytes, dst);
   return bytes.length;
@@ -49,40 +57,130 @@ function gone(f) {
 }
 function unreadable(f, reading) { return reading.catch(function () { throw gone(f); }); }
 
+// The file read in order from some offset on, a chunk at a time, a chunk
+// bigger than asked for kept for the next read.  Where the browser's file
+// stream is a byte stream (BYOB reads work), the bytes come into one buffer
+// used again and again; elsewhere the stream's own chunks are taken; where
+// the worker may not read the file at all, the page reads it (ask), a few
+// chunks ahead so that it reads while the module decodes.
+function FileFeed(f, offset) {
+  this.file = f;
+  this.at = offset;
+  this.rest = null;
+  if (!blobsReadable) {
+    this.asks = [];
+    this.askedTo = offset;
+    return;
+  }
+  var stream = f.slice(offset).stream();
+  try {
+    this.byob = stream.getReader({mode: 'byob'});
+    this.buffer = new ArrayBuffer(4 << 20);
+  } catch (err) {
+    this.chunks = stream.getReader();
+  }
+}
+// At most max bytes from where the last read stopped, or null at the end.
+FileFeed.prototype.read = async function (max) {
+  if (!this.rest || !this.rest.length) {
+    if (this.asks) {
+      this.askAhead();
+      if (!this.asks.length) return null;
+      this.rest = new Uint8Array(await this.asks.shift());
+      this.askAhead();
+    } else if (this.byob) {
+      var got = await unreadable(this.file, this.byob.read(new Uint8Array(this.buffer)));
+      if (got.done) return null;
+      this.buffer = got.value.buffer;
+      this.rest = got.value;
+    } else {
+      var chunk = await unreadable(this.file, this.chunks.read());
+      if (chunk.done) return null;
+      this.rest = chunk.value;
+    }
+    if (!this.rest.length) return null;
+  }
+  var bytes = this.rest.subarray(0, max);
+  this.rest = this.rest.subarray(bytes.length);
+  this.at += bytes.length;
+  return bytes;
+};
+FileFeed.prototype.askAhead = function () {
+  while (this.asks.length < 3 && this.askedTo < this.file.size) {
+    var n = Math.min(4 << 20, this.file.size - this.askedTo);
+    var asking = ask(this.file, this.askedTo, n);
+    asking.catch(function () {}); // a chunk asked for and then not wanted
+    this.asks.push(asking);
+    this.askedTo += n;
+  }
+};
+FileFeed.prototype.cancel = function () {
+  var r = this.byob || this.chunks;
+  if (r) r.cancel().catch(function () {});
+};
+
+// Where a worker may not read Blobs at all (WebKit, with the page opened
+// from disk: its workers then have no origin to read them with), the page
+// reads for it: bytes [offset, offset + n) of the job's file, as an
+// ArrayBuffer.  Found out when the worker starts.
+var blobsReadable = true, asked = new Map(), nextAsk = 1;
+function ask(f, offset, n) {
+  var id = nextAsk++;
+  return new Promise(function (resolve, reject) {
+    asked.set(id, {file: f, resolve: resolve, reject: reject});
+    post({type: 'read', id: job.id, ask: id, offset: offset, end: Math.min(f.size, offset + n)});
+  });
+}
+function answered(m) {
+  var a = asked.get(m.ask);
+  if (!a) return;
+  asked.delete(m.ask);
+  if (m.bytes) { a.resolve(m.bytes); return; }
+  var err = m.tooBig ? new Error(a.file.name + ' is too big for this browser to hold while the page is opened from disk.')
+    : gone(a.file);
+  err.unreadable = true;
+  a.reject(err);
+}
+
+// A whole extent of the job's file in the worker's own memory, for the
+// plug-in calls that read anywhere (walking, scanning) where the page must
+// read for the worker.
+var extent = null;
+async function handOver(f, base, size) {
+  extent = null;
+  if (!blobsReadable) extent = {base: base, bytes: new Uint8Array(await ask(f, base, Math.min(size, f.size - base)))};
+}
+
 // The window (web_services.h) filled from offset on with the file's bytes,
-// keeping what it already holds from there; the stream goes on where the
+// keeping what it already holds from there; the feed goes on where the
 // last fill stopped when it can.
-var feed = {file: null, reader: null, at: 0, buffer: new ArrayBuffer(4 << 20)};
+var feed = null;
 async function fill(id, offset) {
   var f = files.get(id);
   if (!f) return;
   var start = host.web_window_start(), length = host.web_window_length();
   var data = host.web_window_data(), capacity = host.web_window_capacity();
   var kept = 0;
-  if (feed.file === f && feed.reader && offset >= start && offset <= start + length && feed.at === start + length) {
+  if (feed && feed.file === f && offset >= start && offset <= start + length && feed.at === start + length) {
     kept = start + length - offset;
     HEAPU8.copyWithin(data, data + (offset - start), data + length);
   } else {
-    if (feed.reader) feed.reader.cancel();
-    feed.file = f;
-    feed.at = Math.min(offset, f.size);
-    feed.reader = f.slice(feed.at).stream().getReader({mode: 'byob'});
+    if (feed) feed.cancel();
+    feed = new FileFeed(f, Math.min(offset, f.size));
   }
   host.web_window_filled(id, offset, kept);
   while (kept < capacity && feed.at < f.size) {
-    var got = await unreadable(f, feed.reader.read(new Uint8Array(feed.buffer, 0, Math.min(feed.buffer.byteLength, capacity - kept))));
-    if (got.done) break;
-    feed.buffer = got.value.buffer;
-    HEAPU8.set(got.value, data + kept);
-    kept += got.value.length;
-    feed.at += got.value.length;
+    var bytes = await feed.read(capacity - kept);
+    if (!bytes) break;
+    HEAPU8.set(bytes, data + kept);
+    kept += bytes.length;
   }
   host.web_window_filled(id, offset, kept);
 }
 
 function dropFeed() {
-  if (feed.reader) feed.reader.cancel();
-  feed.file = feed.reader = null;
+  if (feed) feed.cancel();
+  feed = null;
 }
 
 self.onHostEvent = function (kind, a, b, n) {
@@ -210,6 +308,7 @@ async function chooseItem(m, f) {
   if (item) host.web_delete_item(item);
   var movies = [];
   if (plugin < 0 && item) {
+    await handOver(files.get(f), 0, m.size);
     for (var p = 0; p < pluginCount; p++) {
       job.events = [];
       if (host.web_scan(p, f, m.size) > 0) {
@@ -224,6 +323,7 @@ async function chooseItem(m, f) {
 
 async function measure(m, f) {
   begin(m.id);
+  await handOver(files.get(f), m.base, m.size);
   await fill(f, m.base);
   var item = host.web_new_item(f, m.base, m.size, m.name, m.data);
   var ms = item ? host.web_length(m.plugin, item) : -1;
@@ -259,15 +359,18 @@ async function handle(m) {
   else if (m.type === 'play') await playItem(m, 1);
   else if (m.type === 'length') await measure(m, 1);
   job = null;
+  extent = null;
 }
 
 // Jobs one after another, also while one waits for its file.
 var jobs = Promise.resolve();
 self.onmessage = function (e) {
+  if (e.data.type === 'bytes') { answered(e.data); return; }
   if (!ready) { pending.push(e.data); return; }
   var m = e.data;
   jobs = jobs.then(function () { return handle(m); }).catch(function (err) {
     job = null;
+    extent = null;
     post({type: 'done', id: m.id, problem: err && err.unreadable ? err.message : 'The page\'s host failed: ' + err});
   });
 };
@@ -275,8 +378,10 @@ self.onmessage = function (e) {
 var Module = {
   onRuntimeInitialized: function () {
     bind();
-    ready = true;
-    pending.splice(0).forEach(function (m) { self.onmessage({data: m}); });
+    new Blob([new Uint8Array(1)]).arrayBuffer().catch(function () { blobsReadable = false; }).then(function () {
+      ready = true;
+      pending.splice(0).forEach(function (m) { self.onmessage({data: m}); });
+    });
   },
   print: function () {},
   printErr: function () {}

@@ -1,85 +1,124 @@
 #!/usr/bin/python3
-"""Decoding speed and memory of the page on one movie, against native
-plughost on the same movie in the same run: opens the page in headless
-Chromium (a fresh browser each run), gives it MOVIE, and reads M samples/s
-of the page's decode (Open to Close inside the worker, the file's reading
-included: what the page does with every file it is given), the time until
-the item's card is complete, then clicks Download WAV and reads how long
-making the WAV takes (a second decode that hands the sound to the page),
-the worker's WebAssembly memory, and the growth of the browser's resident
-memory (all its processes, sampled) against the item's WAV size.
-With PLUGHOST, `PLUGHOST velmora play MOVIE -o /dev/null` is timed between
-the page's runs (whole process).  Prints every run and the medians.
-A measurement, not a test: on a loaded machine the figures swing widely.
+"""Speed and memory of the page on one movie in each engine (Chromium,
+Firefox, WebKit: engines.py), each against its own floor: a fresh browser
+per run opens the page from file://, is given MOVIE, and the page itself
+times (performance.now(), no driver in between)
+  - card: from the file input's change until the item's card is complete;
+  - WAV: from the click on Download WAV until the WAV is made;
+then, in the same browser, the floor: a second worker made from the page's
+own worker script reads the same file by the page's own path (FileFeed:
+BYOB reads, the stream's chunks, or the page reading for it) and does
+nothing else, and the same worker times making one Blob of the WAV's size.
+Memory is the growth of the browser's resident memory (all its processes,
+sampled) against the WAV's size.  Prints every run, the medians, and the
+median of each run's ratios to the targets (card <= 1.25 x floor, WAV <= 1.5 x (floor + Blob),
+memory <= 1.5 x WAV).  With PLUGHOST, `PLUGHOST velmora play MOVIE -o
+/dev/null` is timed too (whole process).  A measurement, not a test: on a
+loaded machine the figures swing widely.
 
-usage: speed.py PAGE MOVIE [PLUGHOST] [--runs N]"""
+usage: speed.py PAGE MOVIE [PLUGHOST] [--runs N] [--engines chromium,firefox,webkit]"""
 import argparse
 import os
+import shutil
 import statistics
 import subprocess
+import sys
 import tempfile
 import threading
 import time
 
-from selenium import webdriver
-from selenium.webdriver.chrome.service import Service
-from selenium.webdriver.common.by import By
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import engines  # noqa: E402
 
 ap = argparse.ArgumentParser()
 ap.add_argument("page")
 ap.add_argument("movie")
 ap.add_argument("plughost", nargs="?")
 ap.add_argument("--runs", type=int, default=3)
+ap.add_argument("--engines", default=",".join(engines.NAMES))
 args = ap.parse_args()
 page, movie = os.path.abspath(args.page), os.path.abspath(args.movie)
 
+# Marks taken inside the page: the input's change, the card complete, the
+# click on Download WAV and the WAV made.
+MARKS = """
+window.marks = {};
+document.getElementById('files').addEventListener('change', function () { marks.given = performance.now(); }, true);
+document.addEventListener('click', function (e) {
+  if (e.target.matches && e.target.matches('a.wav') && !marks.asked) marks.asked = performance.now(); }, true);
+new MutationObserver(function () {
+  if (!marks.card && document.querySelector('.item a.wav, .item .problem')) marks.card = performance.now();
+  if (!marks.wav && document.querySelector('.item[data-wav-bytes]')) marks.wav = performance.now();
+}).observe(document.body, {subtree: true, childList: true, attributes: true});
+"""
 
-def browser_rss():
-    out = subprocess.run(["ps", "-C", "chromium", "-o", "rss="], capture_output=True, text=True).stdout
+# The floor: the page's worker script with one more job that only reads.
+FLOOR = """
+var file = document.getElementById('floor-file').files[0], wavBytes = arguments[0];
+var extra = "\\nvar pageJobs = self.onmessage; self.onmessage = async function (e) {" +
+  " if (e.data.type !== 'floor') return pageJobs(e);" +
+  " while (!ready) await new Promise(function (r) { setTimeout(r, 10); });" +
+  " job = {id: e.data.id}; var f = e.data.file, t = performance.now(), feed = new FileFeed(f, 0), n = 0, b;" +
+  " while ((b = await feed.read(4 << 20))) n += b.length;" +
+  " var read = performance.now() - t, bytes = new Uint8Array(e.data.wavBytes); t = performance.now();" +
+  " var blob = new Blob([bytes]); var made = performance.now() - t;" +
+  " postMessage({type: 'done', id: e.data.id, n: n, read: read, blob: made, size: blob.size}); };";
+var src = document.getElementById('worker-source').textContent + extra;
+var w = new Worker(URL.createObjectURL(new Blob([src], {type: 'text/javascript'})));
+return await new Promise(function (resolve) {
+  w.onmessage = function (e) {
+    if (e.data.type === 'read') readFor(w, file, e.data);
+    else if (e.data.type === 'done') { w.terminate(); resolve(e.data); }
+  };
+  w.postMessage({type: 'floor', id: 1, file: file, wavBytes: wavBytes});
+});
+"""
+
+
+def rss(names):
+    out = subprocess.run(["ps", "-C", ",".join(names), "-o", "rss="], capture_output=True, text=True).stdout
     return sum(int(x) for x in out.split()) * 1024
 
 
-def page_run():
-    options = webdriver.ChromeOptions()
-    for flag in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-                 "--disable-background-networking", "--disable-component-update", "--disable-sync",
-                 "--user-data-dir=" + tempfile.mkdtemp(prefix="web-speed-")):
-        options.add_argument(flag)
-    options.binary_location = "/usr/bin/chromium"
-    driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+def page_run(name):
+    downloads = tempfile.mkdtemp(prefix="web-speed-")
+    e = engines.start(name, downloads)
     try:
-        driver.get("file://" + page)
+        e.open("file://" + page)
+        e.run(MARKS)
         time.sleep(1)
-        base = browser_rss()
+        base = rss(e.processes)
         peak, stop = [base], []
 
         def sample():
             while not stop:
-                peak[0] = max(peak[0], browser_rss())
+                peak[0] = max(peak[0], rss(e.processes))
                 time.sleep(0.05)
         t = threading.Thread(target=sample)
         t.start()
-        started = time.perf_counter()
-        driver.find_element(By.ID, "files").send_keys(movie)
-        while not driver.execute_script("return document.querySelector('.item a.wav, .item .problem')"):
-            time.sleep(0.02)
-        looked = time.perf_counter() - started
-        started = time.perf_counter()
-        driver.find_element(By.CSS_SELECTOR, ".item a.wav").click()
-        while not driver.execute_script("return document.querySelector('.item[data-wav-bytes], .item .problem')"):
-            time.sleep(0.02)
-        made = time.perf_counter() - started
+        e.files("#files", [movie])
+        while not e.run("return marks.card"):
+            time.sleep(0.05)
+        e.click(".item a.wav")
+        while not e.run("return marks.wav || document.querySelector('.item .problem')"):
+            time.sleep(0.05)
         time.sleep(0.5)
         stop.append(1)
         t.join()
-        d = driver.execute_script("var c = document.querySelector('.item'); return [c.dataset.decodeMs, "
-                                  "c.dataset.samples, c.dataset.workerMemory, c.dataset.wavBytes, c.dataset.wavMs, "
-                                  "c.dataset.readWaitMs]")
-        ms, samples, wasm, wav, wav_ms, wait_ms = (float(x) for x in d)
-        return {"msps": samples / ms / 1000, "ms": ms, "wait": wait_ms, "samples": samples, "looked": looked,
-                "made": made, "wav_msps": samples / wav_ms / 1000, "wasm": wasm, "growth": peak[0] - base, "wav": wav}
+        m = e.run("var c = document.querySelector('.item'); return [marks.card - marks.given, marks.wav - marks.asked,"
+                  " +c.dataset.wavBytes, +c.dataset.samples, +c.dataset.decodeMs]")
+        card, wav, wav_bytes, samples, decode_ms = m
+        e.run("var i = document.createElement('input'); i.type = 'file'; i.id = 'floor-file'; i.hidden = true;"
+              "document.body.append(i)")
+        e.files("#floor-file", [movie])
+        floor = e.run(FLOOR, wav_bytes)
+        if floor["n"] != os.path.getsize(movie):
+            raise RuntimeError(f"the floor read {floor['n']} bytes")
+        return {"card": card / 1000, "wav": wav / 1000, "floor": floor["read"] / 1000, "blob": floor["blob"] / 1000,
+                "growth": peak[0] - base, "wav_bytes": wav_bytes, "samples": samples, "decode": decode_ms / 1000}
     finally:
-        driver.quit()
+        e.quit()
+        shutil.rmtree(downloads, ignore_errors=True)
 
 
 def native_run(samples):
@@ -89,23 +128,31 @@ def native_run(samples):
     return samples / (time.perf_counter() - t) / 1e6
 
 
-pages, natives = [], []
-for i in range(args.runs):
-    r = page_run()
-    pages.append(r)
-    print(f"page run {i + 1}: decode {r['msps']:.0f} M samples/s ({r['samples']:.0f} samples in {r['ms']:.0f} ms, "
-          f"{r['wait']:.0f} ms of it waiting for the file), "
-          f"card complete after {r['looked']:.2f} s; WAV made in {r['made']:.2f} s ({r['wav_msps']:.0f} M samples/s); "
-          f"worker heap {r['wasm'] / 2**20:.1f} MiB; browser resident growth {r['growth'] / 2**20:.0f} MiB; "
-          f"WAV {r['wav'] / 2**20:.0f} MiB (ratio {r['growth'] / r['wav']:.2f})")
-    if args.plughost:
-        natives.append(native_run(r["samples"]))
-        print(f"native run {i + 1}: {natives[-1]:.0f} M samples/s (whole process)")
-msps = statistics.median(r["msps"] for r in pages)
-print(f"page median: decode {msps:.0f} M samples/s; card complete after "
-      f"{statistics.median(r['looked'] for r in pages):.2f} s; WAV made in "
-      f"{statistics.median(r['made'] for r in pages):.2f} s; memory ratio at most "
-      f"{max(r['growth'] / r['wav'] for r in pages):.2f}")
-if natives:
-    n = statistics.median(natives)
-    print(f"native median: {n:.0f} M samples/s; page/native {msps / n:.2f}")
+summary = []
+for name in args.engines.split(","):
+    runs, natives = [], []
+    for i in range(args.runs):
+        r = page_run(name)
+        runs.append(r)
+        print(f"{name} run {i + 1}: card {r['card']:.2f} s (decode {r['decode']:.2f} s, "
+              f"{r['samples'] / r['decode'] / 1e6:.0f} M samples/s); WAV made {r['wav']:.2f} s; floor: read "
+              f"{r['floor']:.2f} s, Blob of the WAV {r['blob']:.3f} s; memory growth {r['growth'] / 2**20:.0f} MiB, "
+              f"WAV {r['wav_bytes'] / 2**20:.0f} MiB", flush=True)
+        if args.plughost:
+            natives.append(native_run(r["samples"]))
+
+    def med(k):
+        return statistics.median(r[k] for r in runs)
+    # Each run against its own floor (the load on the machine moves both),
+    # then the median.
+    card = statistics.median(r["card"] / r["floor"] for r in runs)
+    wav = statistics.median(r["wav"] / (r["floor"] + r["blob"]) for r in runs)
+    mem = max(r["growth"] / r["wav_bytes"] for r in runs)
+    line = (f"{name} medians: card {med('card'):.2f} s, WAV {med('wav'):.2f} s, floor {med('floor'):.2f} s "
+            f"+ Blob {med('blob'):.3f} s; median of the runs' card/floor {card:.2f} (target 1.25), WAV/(floor+Blob) {wav:.2f} "
+            f"(target 1.5), memory/WAV at most {mem:.2f} (target 1.5)")
+    if natives:
+        line += f"; page decode {med('samples') / med('decode') / 1e6:.0f} vs native {statistics.median(natives):.0f} M samples/s"
+    summary.append(line)
+    print(line, flush=True)
+print("\n".join(summary))

@@ -5,6 +5,7 @@
 
 #include "module_resources.h"
 #include "pe_image.h"
+#include "stdcall_probe.h"
 
 #include <algorithm>
 #include <cctype>
@@ -13,7 +14,10 @@
 
 namespace {
 
-TEST(TasbrinModule, ExportsTheDecoratedEntryReturningOneDescriptor)
+/* TasbrinAbi32: facts of the 32-bit module alone (the decorated export, the
+ * descriptor as 32-bit words at fixed offsets, the stdcall convention), run
+ * by the 32-bit build only (tests/windows/harness/CMakeLists.txt). */
+TEST(TasbrinAbi32, ExportsTheDecoratedEntryReturningOneDescriptor)
 {
     MemoryHost host;
     HostWindow window;
@@ -33,7 +37,7 @@ TEST(TasbrinModule, ExportsTheDecoratedEntryReturningOneDescriptor)
     EXPECT_EQ(plugin.entry()(), first);
 }
 
-TEST(TasbrinModule, DescriptorReadByPosition)
+TEST(TasbrinAbi32, DescriptorReadByPosition)
 {
     MemoryHost host;
     HostWindow window;
@@ -91,6 +95,43 @@ TEST(TasbrinModule, DescriptorReadByPosition)
     EXPECT_EQ(plugin->GetLength(item), 5);
     EXPECT_TRUE(plugin.WordsNow() == after) << "the plug-in wrote into its descriptor";
 }
+
+#if defined(__i386__)
+TEST(TasbrinAbi32, EveryEntryPointTakesItsOwnArgumentsOffTheStack)
+{
+    MemoryHost host;
+    HostWindow window;
+    LoadedPlugin plugin(TEST_PLUGIN_DLL, host.services(), window.hwnd());
+    ASSERT_TRUE(plugin.ok()) << plugin.error();
+    uint32_t result = 0;
+    auto popped = [&](const void *fn, std::initializer_list<uint32_t> args) {
+        const std::vector<uint32_t> list(args);
+        return StackBytesPopped(fn, list.data(), uint32_t(list.size()), &result);
+    };
+    auto word = [](const void *p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); };
+    ResourceItem *item = host.AddItem(Pattern(100), "a-4.07");
+
+    StreamHandle *h = host.OpenStream(item);
+    uint32_t rate = 0;
+    uint16_t channels = 0, bits = 0;
+    EXPECT_EQ(popped(reinterpret_cast<const void *>(plugin->Open), {word(h), word(&rate), word(&channels), word(&bits)}), 16u);
+    ASSERT_TRUE(result);
+    uint8_t buffer[64];
+    int32_t marker = 0;
+    EXPECT_EQ(popped(reinterpret_cast<const void *>(plugin->Read), {word(h), word(buffer), sizeof buffer, word(&marker)}), 16u);
+    EXPECT_GT(result, 0u);
+    EXPECT_EQ(popped(reinterpret_cast<const void *>(plugin->Close), {word(h)}), 4u);
+    host.CloseStream(h);
+
+    StreamHandle *again = host.OpenStream(item);
+    EXPECT_EQ(popped(reinterpret_cast<const void *>(plugin->Identify), {word(again), 0, word("a-4.07")}), 12u);
+    if (result)
+        GlobalFree(reinterpret_cast<HGLOBAL>(static_cast<uintptr_t>(result)));
+    host.CloseStream(again);
+    EXPECT_EQ(popped(reinterpret_cast<const void *>(plugin->GetLength), {word(item)}), 4u);
+    EXPECT_EQ(popped(reinterpret_cast<const void *>(plugin->Init), {}), 0u);
+}
+#endif
 
 TEST(TasbrinModule, ImportsOnlyKernel32AndUser32)
 {

@@ -6,6 +6,7 @@
 #include "host_window.h"
 #include "loaded_plugin.h"
 #include "pe_image.h"
+#include "stdcall_probe.h"
 #include "status_window.h"
 #include "template_layout.h"
 
@@ -259,6 +260,21 @@ TEST(PeImage, ReadsExportsAndImportsOfLoadedModules)
     EXPECT_TRUE(sawKernelFunction);
     EXPECT_FALSE(ReadExports(nullptr, exports));
 }
+
+#if defined(__i386__)
+int __stdcall AddStdcall(int a, int b) { return a + b; }
+int __cdecl AddCdecl(int a, int b) { return a + b; }
+
+TEST(StdcallProbe, TellsACalleeThatPopsItsArgumentsFromOneThatDoesNot)
+{
+    const uint32_t args[] = {2, 3};
+    uint32_t result = 0;
+    EXPECT_EQ(StackBytesPopped(reinterpret_cast<const void *>(&AddStdcall), args, 2, &result), 8u);
+    EXPECT_EQ(result, 5u);
+    EXPECT_EQ(StackBytesPopped(reinterpret_cast<const void *>(&AddCdecl), args, 2, &result), 0u);
+    EXPECT_EQ(result, 5u);
+}
+#endif
 
 TEST(LoadedPluginHarness, ReportsAMissingLibrary)
 {

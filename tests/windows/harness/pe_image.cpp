@@ -4,7 +4,7 @@
 #include <cctype>
 
 namespace {
-const IMAGE_NT_HEADERS32 *NtHeaders(HMODULE module)
+const IMAGE_NT_HEADERS *NtHeaders(HMODULE module)
 {
     const BYTE *base = reinterpret_cast<const BYTE *>(module);
     if (!base)
@@ -12,8 +12,8 @@ const IMAGE_NT_HEADERS32 *NtHeaders(HMODULE module)
     const IMAGE_DOS_HEADER *dos = reinterpret_cast<const IMAGE_DOS_HEADER *>(base);
     if (dos->e_magic != IMAGE_DOS_SIGNATURE)
         return nullptr;
-    const IMAGE_NT_HEADERS32 *nt = reinterpret_cast<const IMAGE_NT_HEADERS32 *>(base + dos->e_lfanew);
-    if (nt->Signature != IMAGE_NT_SIGNATURE || nt->OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR32_MAGIC)
+    const IMAGE_NT_HEADERS *nt = reinterpret_cast<const IMAGE_NT_HEADERS *>(base + dos->e_lfanew);
+    if (nt->Signature != IMAGE_NT_SIGNATURE || nt->OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR_MAGIC)
         return nullptr;
     return nt;
 }
@@ -23,7 +23,7 @@ template <typename T> const T *At(HMODULE module, DWORD rva)
     return reinterpret_cast<const T *>(reinterpret_cast<const BYTE *>(module) + rva);
 }
 
-const IMAGE_DATA_DIRECTORY *Directory(const IMAGE_NT_HEADERS32 *nt, unsigned index)
+const IMAGE_DATA_DIRECTORY *Directory(const IMAGE_NT_HEADERS *nt, unsigned index)
 {
     if (nt->OptionalHeader.NumberOfRvaAndSizes <= index)
         return nullptr;
@@ -35,7 +35,7 @@ const IMAGE_DATA_DIRECTORY *Directory(const IMAGE_NT_HEADERS32 *nt, unsigned ind
 bool ReadExports(HMODULE module, std::vector<PeExport> &exports)
 {
     exports.clear();
-    const IMAGE_NT_HEADERS32 *nt = NtHeaders(module);
+    const IMAGE_NT_HEADERS *nt = NtHeaders(module);
     if (!nt)
         return false;
     const IMAGE_DATA_DIRECTORY *dir = Directory(nt, IMAGE_DIRECTORY_ENTRY_EXPORT);
@@ -62,7 +62,7 @@ bool ReadExports(HMODULE module, std::vector<PeExport> &exports)
 bool ReadImports(HMODULE module, std::vector<PeImport> &imports)
 {
     imports.clear();
-    const IMAGE_NT_HEADERS32 *nt = NtHeaders(module);
+    const IMAGE_NT_HEADERS *nt = NtHeaders(module);
     if (!nt)
         return false;
     const IMAGE_DATA_DIRECTORY *dir = Directory(nt, IMAGE_DIRECTORY_ENTRY_IMPORT);
@@ -74,9 +74,9 @@ bool ReadImports(HMODULE module, std::vector<PeImport> &imports)
         imp.dll = At<char>(module, d->Name);
         /* The lookup table keeps the names; the address table was bound. */
         if (d->OriginalFirstThunk) {
-            for (const IMAGE_THUNK_DATA32 *t = At<IMAGE_THUNK_DATA32>(module, d->OriginalFirstThunk);
+            for (const IMAGE_THUNK_DATA *t = At<IMAGE_THUNK_DATA>(module, d->OriginalFirstThunk);
                  t->u1.AddressOfData; ++t) {
-                if (t->u1.Ordinal & IMAGE_ORDINAL_FLAG32)
+                if (t->u1.Ordinal & IMAGE_ORDINAL_FLAG)
                     imp.functions.push_back("#" + std::to_string(t->u1.Ordinal & 0xFFFF));
                 else
                     imp.functions.push_back(
@@ -88,10 +88,10 @@ bool ReadImports(HMODULE module, std::vector<PeImport> &imports)
     return true;
 }
 
-bool InsideModule(HMODULE module, uint32_t address)
+bool InsideModule(HMODULE module, uintptr_t address)
 {
     const BYTE *base = reinterpret_cast<const BYTE *>(module);
-    const IMAGE_NT_HEADERS32 *nt = reinterpret_cast<const IMAGE_NT_HEADERS32 *>(
+    const IMAGE_NT_HEADERS *nt = reinterpret_cast<const IMAGE_NT_HEADERS *>(
         base + reinterpret_cast<const IMAGE_DOS_HEADER *>(base)->e_lfanew);
     const uintptr_t start = reinterpret_cast<uintptr_t>(base);
     return address >= start && address < start + nt->OptionalHeader.SizeOfImage;

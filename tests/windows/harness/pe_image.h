@@ -25,7 +25,7 @@ bool ReadExports(HMODULE module, std::vector<PeExport> &exports);
 bool ReadImports(HMODULE module, std::vector<PeImport> &imports);
 
 /* Whether a 32-bit address (a descriptor word, say) points into the image. */
-bool InsideModule(HMODULE module, uint32_t address);
+bool InsideModule(HMODULE module, uintptr_t address);
 /* The string a 32-bit descriptor word points at. */
 inline const char *StringAtWord(uint32_t word) { return reinterpret_cast<const char *>(static_cast<uintptr_t>(word)); }
 /* Module names compare without regard to case. */

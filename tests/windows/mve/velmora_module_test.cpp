@@ -5,6 +5,7 @@
 
 #include "module_resources.h"
 #include "pe_image.h"
+#include "stdcall_probe.h"
 
 #include <algorithm>
 #include <cctype>
@@ -13,7 +14,12 @@
 
 namespace {
 
-TEST_F(Velmora, ExportsTheDecoratedEntryReturningOneDescriptor)
+/* Facts of the 32-bit module alone: the decorated export, the descriptor
+ * as 32-bit words at fixed offsets, and the stdcall convention.  Only the
+ * 32-bit build runs this suite (tests/windows/harness/CMakeLists.txt). */
+class VelmoraAbi32 : public Velmora {};
+
+TEST_F(VelmoraAbi32, ExportsTheDecoratedEntryReturningOneDescriptor)
 {
     std::vector<PeExport> exports;
     ASSERT_TRUE(ReadExports(plugin->module(), exports));
@@ -25,7 +31,7 @@ TEST_F(Velmora, ExportsTheDecoratedEntryReturningOneDescriptor)
     EXPECT_EQ(plugin->entry()(), first);
 }
 
-TEST_F(Velmora, DescriptorReadByPosition)
+TEST_F(VelmoraAbi32, DescriptorReadByPosition)
 {
     const LoadedPlugin::Words &w = plugin->WordsBeforeHostFill();
     HMODULE m = plugin->module();
@@ -59,6 +65,35 @@ TEST_F(Velmora, DescriptorReadByPosition)
     Decode(MakeMovie(1, 16, true, 100).file, 4096);
     EXPECT_TRUE(plugin->WordsNow() == after) << "the plug-in wrote into its descriptor";
 }
+
+#if defined(__i386__)
+TEST_F(VelmoraAbi32, EveryEntryPointTakesItsOwnArgumentsOffTheStack)
+{
+    uint32_t result = 0;
+    auto popped = [&](const void *fn, std::initializer_list<uint32_t> args) {
+        const std::vector<uint32_t> list(args);
+        return StackBytesPopped(fn, list.data(), uint32_t(list.size()), &result);
+    };
+    auto word = [](const void *p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); };
+    const Bytes file = MakeMovie(2, 16, true, 200).file;
+
+    StreamHandle *h = Stream(file);
+    EXPECT_EQ(popped(reinterpret_cast<const void *>(P().Open), {word(h), word(&rate), word(&channels), word(&bits)}), 16u);
+    ASSERT_TRUE(result);
+    Bytes buffer(4096);
+    int32_t marker = 0;
+    EXPECT_EQ(popped(reinterpret_cast<const void *>(P().Read), {word(h), word(buffer.data()), 4096, word(&marker)}), 16u);
+    EXPECT_GT(result, 0u);
+    EXPECT_EQ(popped(reinterpret_cast<const void *>(P().Close), {word(h)}), 4u);
+
+    EXPECT_EQ(popped(reinterpret_cast<const void *>(P().Identify), {word(Stream(file)), 0, word("movie.mve")}), 12u);
+    ASSERT_NE(result, 0u);
+    GlobalFree(reinterpret_cast<HGLOBAL>(static_cast<uintptr_t>(result)));
+    EXPECT_EQ(popped(reinterpret_cast<const void *>(P().GetLength), {word(host.AddItem(file, "m.mve", "MVE"))}), 4u);
+    EXPECT_EQ(popped(reinterpret_cast<const void *>(P().Shutdown), {}), 0u);
+    EXPECT_EQ(popped(reinterpret_cast<const void *>(P().Init), {}), 0u);
+}
+#endif
 
 TEST_F(Velmora, ImportsOnlyKernel32AndUser32)
 {

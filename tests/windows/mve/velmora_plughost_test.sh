@@ -13,6 +13,7 @@ plughost=("$src/scripts/wine-run.sh" "$bin/plughost.exe")
 
 want_ini() { tr -d '\r' <"$work/plughost.ini" | grep -qx "NoWalk=$1" || { last="INI file"; out=$(cat "$work/plughost.ini" 2>&1); err=; fail "NoWalk is not $1"; }; }
 ini=$(echo "Z:$work/plughost.ini" | tr / '\\')
+win() { tr / '\\' <<<"$1"; } # a path as plughost prints it on Windows
 
 maker() { "$src/scripts/wine-run.sh" "$bin/mve_maker.exe" "$@" >/dev/null || { last="mve_maker $*"; out=; err=; fail "cannot make the movie"; }; }
 # 10 frames a second: every frame is exactly 100 ms, so lengths are exact.
@@ -62,16 +63,16 @@ printf '[ORV KORVAT Audio File Decoder]\r\nNoWalk=Off\r\n' >"$work/plughost.ini"
 # --- a batch with a refused item, and a WAV through a pipe --------------------
 call --ini "$ini" velmora play "$work/intro.mve" "$work/junk.mve" "$work/talk.mve" -d "$work/batch"
 want_rc 1
-want_text "refused $work/junk.mve: This file is not a valid MVE video file with soundtrack. (error 0x20000001)"
+want_text "ORV KORVAT Audio File Decoder refused $(win "$work/junk.mve"): This file is not a valid MVE video file with soundtrack. (error 0x20000001)"
 want_line "2 converted, 1 refused"
-[ ! -e "$work/batch/junk.wav" ] || fail "the refused movie left a file"
+[ ! -e "$work/batch/junk.mve.wav" ] || fail "the refused movie left a file"
 call --ini "$ini" velmora play "$work/talk.mve" -o "$work/talk.wav"
 "${plughost[@]}" --ini "$ini" velmora play "$work/talk.mve" -o - 2>/dev/null | tail -c +45 >"$work/talk.piped"
 cmp -s "$work/talk.piped" <(tail -c +45 "$work/talk.wav") || { last="play -o - | ..."; fail "the piped sound differs"; }
-want_same "$work/batch/talk.wav" "$work/talk.wav"
+want_same "$work/batch/talk.mve.wav" "$work/talk.wav"
 call --ini "$ini" velmora probe "$work/intro.mve" "$work/talk.mve"
 want_rc 0
-want_line "$work/talk.mve: format: 22050 Hz, 2 channel(s), 8-bit; decoded: 1000 ms, 44100 bytes; length: 1000 ms (0:01)"
+want_line "$(win "$work/talk.mve"): format: 22050 Hz, 2 channel(s), 8-bit; decoded: 1000 ms, 44100 bytes; length: 1000 ms (0:01)"
 
 # --- identification ---------------------------------------------------------
 call --ini "$ini" velmora identify "$work/talk.mve"
@@ -110,8 +111,9 @@ want_line "movies: 2"
 statuses=$(grep '^status: [A-Z]' <<<"$out" | head -n 3 | tr '\n' '|')
 [ "$statuses" = "status: Verifying MVE file...|status: Walking MVE blocks chain...|status: MVE file correct.|" ] ||
     fail "status texts out of order: $statuses"
-cmp -s "$work/out/disc-1.mve" "$work/intro.mve" || fail "disc-1.mve is not the first movie"
-cmp -s "$work/out/disc-2.mve" "$work/talk.mve" || fail "disc-2.mve is not the second movie"
+want_line "extracted: $(win "$work/out/disc.raw-1.mve")"
+cmp -s "$work/out/disc.raw-1.mve" "$work/intro.mve" || fail "disc.raw-1.mve is not the first movie"
+cmp -s "$work/out/disc.raw-2.mve" "$work/talk.mve" || fail "disc.raw-2.mve is not the second movie"
 no_text "plug-in fault"
 
 finish "velmora through plughost"

@@ -45,19 +45,19 @@ void **FindImportSlot(HMODULE module, const char *dll, const char *function, con
     auto *dos = reinterpret_cast<IMAGE_DOS_HEADER *>(base);
     if (dos->e_magic != IMAGE_DOS_SIGNATURE)
         return nullptr;
-    auto *nt = reinterpret_cast<IMAGE_NT_HEADERS32 *>(base + dos->e_lfanew);
+    auto *nt = reinterpret_cast<IMAGE_NT_HEADERS *>(base + dos->e_lfanew);
     const IMAGE_DATA_DIRECTORY &dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
     if (!dir.VirtualAddress)
         return nullptr;
     for (auto *imp = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR *>(base + dir.VirtualAddress); imp->Name; ++imp) {
         if (lstrcmpiA(reinterpret_cast<const char *>(base + imp->Name), dll) != 0)
             continue;
-        auto *iat = reinterpret_cast<IMAGE_THUNK_DATA32 *>(base + imp->FirstThunk);
+        auto *iat = reinterpret_cast<IMAGE_THUNK_DATA *>(base + imp->FirstThunk);
         auto *names = imp->OriginalFirstThunk
-                          ? reinterpret_cast<IMAGE_THUNK_DATA32 *>(base + imp->OriginalFirstThunk)
+                          ? reinterpret_cast<IMAGE_THUNK_DATA *>(base + imp->OriginalFirstThunk)
                           : nullptr;
         for (size_t i = 0; iat[i].u1.Function; ++i) {
-            if (names && !(names[i].u1.Ordinal & IMAGE_ORDINAL_FLAG32)) {
+            if (names && !(names[i].u1.Ordinal & IMAGE_ORDINAL_FLAG)) {
                 auto *byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME *>(base + names[i].u1.AddressOfData);
                 if (std::strcmp(reinterpret_cast<const char *>(byName->Name), function) == 0)
                     return reinterpret_cast<void **>(&iat[i].u1.Function);

@@ -43,7 +43,7 @@ const std::vector<SampleSound> &SampleSounds();
 class GuardedBuffer {
 public:
     static const size_t kGuard = 32;
-    static const uint8_t kFill = 0xC3;
+    static constexpr uint8_t kFill = 0xC3;
     explicit GuardedBuffer(uint32_t count) : count_(count), bytes_(count + 2 * kGuard, kFill) {}
     uint8_t *data() { return bytes_.data() + kGuard; }
     uint32_t count() const { return count_; }
