@@ -1,13 +1,15 @@
 #!/bin/bash
-# plughost_native_cli_test.sh SOURCE_DIR BIN_DIR — the Linux plughost with the
+# plughost_native_cli_test.sh SOURCE_DIR BIN_DIR OTHER_INTERFACE_SO — the Linux plughost with the
 # native plug-in libraries: both descriptors found through dlopen, BLB sounds
 # and movies played byte for byte against what their makers say they hold,
 # refusals reported with the plug-in's error code and text, lengths
 # (velmora's walk without a window), identification, scanning, and the window
-# commands failing as they do where no window can be created.
+# commands failing as they do where no window can be created; a plug-in of
+# another interface version is refused.
 set -u
 src=$1
 bin=$2
+other_interface=$3
 plughost=("$bin/plughost")
 . "$src/tests/support/plughost_checks.sh"
 
@@ -26,6 +28,8 @@ want_line "name: ORV KORVAT Audio File Decoder"
 want_line "signature 1: 20 bytes: 49 6E 74 65 72 70 6C 61 79 20 4D 56 45 20 46 69 6C 65 1A 00 \"Interplay MVE File\\x1A\\x00\""
 call nosuchplugin info
 want_rc 3
+call "$other_interface" info
+want_rc 1; want_text "cannot use $other_interface: it speaks interface version 0x200, the player 0x100"
 
 # --- BLB sounds ---------------------------------------------------------------
 # Raw PCM: the resource is the sound.
