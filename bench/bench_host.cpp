@@ -10,7 +10,6 @@
 #include <iterator>
 
 #ifndef _WIN32
-#include <dlfcn.h>
 #include <climits>
 #include <cstdlib>
 #endif
@@ -120,52 +119,31 @@ Plugin::~Plugin()
 {
     if (descriptor_ && descriptor_->Shutdown)
         descriptor_->Shutdown();
-#ifdef _WIN32
-    if (module_)
-        FreeLibrary(static_cast<HMODULE>(module_));
-#else
-    if (module_)
-        dlclose(module_);
-#endif
 }
 
 bool Plugin::Load(const std::string &path, MemoryHost &host, const std::string &iniFile, HWND window,
                   std::string &error)
 {
-    GetAudioFilePluginFn get = nullptr;
-#ifdef _WIN32
-    module_ = LoadLibraryA(path.c_str());
-    if (!module_) {
-        error = "LoadLibrary failed with error " + std::to_string(GetLastError());
+    module_ = MakePluginLoader();
+    if (!module_->Load(path, error))
         return false;
-    }
-    get = reinterpret_cast<GetAudioFilePluginFn>(
-        reinterpret_cast<void *>(GetProcAddress(static_cast<HMODULE>(module_), PLUGIN_EXPORT_NAME)));
+    auto get = reinterpret_cast<GetAudioFilePluginFn>(module_->Symbol(PLUGIN_EXPORT_NAME));
     if (!iniFile.empty()) {
+#ifdef _WIN32
         char full[MAX_PATH];
         const DWORD n = GetFullPathNameA(iniFile.c_str(), sizeof full, full, nullptr);
         ini_ = n && n < sizeof full ? std::string(full, n) : iniFile;
-    }
 #else
-    const std::string where = path.find('/') == std::string::npos ? "./" + path : path;
-    module_ = dlopen(where.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!module_) {
-        const char *why = dlerror();
-        error = why ? why : "dlopen failed";
-        return false;
-    }
-    get = reinterpret_cast<GetAudioFilePluginFn>(dlsym(module_, "GetAudioFilePlugin"));
-    if (!iniFile.empty()) {
         char full[PATH_MAX];
         ini_ = realpath(iniFile.c_str(), full) ? full : iniFile;
-    }
 #endif
+    }
     if (!get || !(descriptor_ = get())) {
         error = "no descriptor export";
         return false;
     }
     HostFields fields;
-    fields.instance = static_cast<HINSTANCE>(module_);
+    fields.instance = module_->Instance();
     fields.mainWindow = window;
     fields.iniFileName = ini_.empty() ? nullptr : ini_.c_str();
     fields.services = host.services();

@@ -7,8 +7,10 @@
 #define BENCH_BENCH_HOST_H
 
 #include "common/plugin_api.h"
+#include "host/system/plugin_loader.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -74,7 +76,7 @@ public:
     AudioFilePlugin *descriptor() const { return descriptor_; }
 
 private:
-    void *module_ = nullptr;
+    std::unique_ptr<PluginLoader> module_;
     AudioFilePlugin *descriptor_ = nullptr;
     std::string ini_;
 };

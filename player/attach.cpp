@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-std::string AttachPlugin(AudioFilePlugin &d, const HostFields &fields)
+std::string FillHostFields(AudioFilePlugin &d, const HostFields &fields)
 {
     char why[160];
     if (d.interfaceVersion != PLUGIN_INTERFACE_VERSION) {
@@ -19,7 +19,13 @@ std::string AttachPlugin(AudioFilePlugin &d, const HostFields &fields)
     d.hHostWindow = fields.mainWindow;
     d.iniFileName = fields.iniFileName;
     d.hostServices = fields.services;
-    if (d.Init)
-        d.Init();
     return std::string();
+}
+
+std::string AttachPlugin(AudioFilePlugin &d, const HostFields &fields)
+{
+    std::string why = FillHostFields(d, fields);
+    if (why.empty() && d.Init)
+        d.Init();
+    return why;
 }

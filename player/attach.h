@@ -19,4 +19,8 @@ struct HostFields {
  * plug-in this player can use (d is then left as it was). */
 std::string AttachPlugin(AudioFilePlugin &d, const HostFields &fields);
 
+/* AttachPlugin's first half, for a host that looks at the descriptor between
+ * the two: the checks and the fields, without Init. */
+std::string FillHostFields(AudioFilePlugin &d, const HostFields &fields);
+
 #endif

@@ -5,21 +5,11 @@
 #define HOST_PLATFORM_H
 
 #include "common/plugin_api.h"
+#include "host/system/plugin_loader.h"
 
 #include <functional>
 #include <memory>
 #include <string>
-
-/* One plug-in module: LoadLibrary/GetProcAddress/FreeLibrary on Windows,
- * dlopen/dlsym/dlclose natively. */
-class PluginLoader {
-public:
-    virtual ~PluginLoader() = default;
-    virtual bool Load(const std::string &path, std::string &error) = 0;
-    virtual void *Symbol(const char *name) = 0;
-    virtual HINSTANCE Instance() = 0;
-    virtual void Unload() = 0;
-};
 
 /* Receives the messages a plug-in sends to the status window while it
  * scans: WM_USER+6 with a text, WM_USER+4 with the ContainerFile. */
@@ -46,11 +36,7 @@ struct DesktopWords {
     std::function<void(const std::string &text)> error;
 };
 
-std::unique_ptr<PluginLoader> MakePluginLoader();
 std::unique_ptr<HostDesktop> MakeHostDesktop(const DesktopWords &words);
-
-/* The file name ending of a plug-in module: ".dll", natively ".so". */
-extern const char kPluginSuffix[];
 
 /* A new empty file in the system's folder for temporary files, its name
  * ending in suffix where the system lets it choose; "" with error set when

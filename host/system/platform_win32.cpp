@@ -36,34 +36,6 @@ void SayLine(const char *format, ...)
 
 const char kStatusClass[] = "PlughostStatus";
 
-class Win32Loader : public PluginLoader {
-public:
-    ~Win32Loader() override { Unload(); }
-    bool Load(const std::string &path, std::string &error) override
-    {
-        module_ = LoadLibraryW(Wide(path).c_str());
-        if (!module_) {
-            error = "LoadLibrary failed with error " + std::to_string(GetLastError());
-            return false;
-        }
-        return true;
-    }
-    void *Symbol(const char *name) override
-    {
-        return module_ ? reinterpret_cast<void *>(GetProcAddress(module_, name)) : nullptr;
-    }
-    HINSTANCE Instance() override { return module_; }
-    void Unload() override
-    {
-        if (module_)
-            FreeLibrary(module_);
-        module_ = nullptr;
-    }
-
-private:
-    HMODULE module_ = nullptr;
-};
-
 LRESULT CALLBACK StatusProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_USER + 6 || message == WM_USER + 4) {
@@ -292,14 +264,12 @@ private:
 
 } // namespace
 
-std::unique_ptr<PluginLoader> MakePluginLoader() { return std::make_unique<Win32Loader>(); }
 std::unique_ptr<HostDesktop> MakeHostDesktop(const DesktopWords &words)
 {
     g_words = words;
     return std::make_unique<Win32Desktop>();
 }
 
-const char kPluginSuffix[] = ".dll";
 
 bool ShellLeavesWildcards() { return true; }
 

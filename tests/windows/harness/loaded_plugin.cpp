@@ -1,5 +1,7 @@
 #include "loaded_plugin.h"
 
+#include "player/attach.h"
+
 #include <cstring>
 
 std::string PluginPath(const char *name)
@@ -43,11 +45,15 @@ LoadedPlugin::LoadedPlugin(const char *dllName, const HostFileServices *services
         return;
     }
     before_ = ReadWords(d);
-    /* The player fills its four fields, in this order, before Init. */
-    d->hInstance = module_;
-    d->hHostWindow = hostWindow;
-    d->iniFileName = iniFileName;
-    d->hostServices = services;
+    /* The player fills its four fields before Init. */
+    HostFields fields;
+    fields.instance = module_;
+    fields.mainWindow = hostWindow;
+    fields.iniFileName = iniFileName;
+    fields.services = services;
+    error_ = FillHostFields(*d, fields);
+    if (!error_.empty())
+        return;
     after_ = ReadWords(d);
     descriptor_ = d;
     if (d->Init)
