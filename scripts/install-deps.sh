@@ -4,7 +4,7 @@
 # FFmpeg (the independent MVE decoder the cross-check compares against),
 # clang (fuzzing), Google Benchmark (scripts/bench.sh), CLI11 (plughost's
 # command line), nlohmann's JSON library (its --json), help2man (plughost's
-# manual page, made from its --help), and for the packages
+# manual page, made from its --help-all), and for the packages
 # (scripts/release.sh) unzip/zipinfo, fakeroot (entries owned by root when
 # cpack does not run as root) and man (the manual page's check).  Does
 # nothing when everything is already there.
