@@ -46,7 +46,7 @@ if cmake --preset windows >/dev/null && cmake --build --preset windows; then
     if why=$(scripts/runs-32bit.sh); then
         run_suite windows scripts/with-wine-display.sh ctest --preset windows
     else
-        only32=$(ctest --test-dir build/windows -N -L 32bit-only | sed -nE 's/^ *Test +#[0-9]+: //p' | tr '\n' ' ')
+        only32=$(ctest --test-dir build/windows -N -L 32bit-only -FA '.*' | sed -nE 's/^ *Test +#[0-9]+: //p' | tr '\n' ' ')
         echo "windows: built; its tests NOT RUN: $why" >&2
         summary+=("windows: built, tests NOT RUN ($why)")
         echo "=== the Windows tests as a 64-bit build under 64-bit Wine ==="
