@@ -36,14 +36,14 @@ function startWorker() {
     else if (m.type === 'done') { waiting.delete(m.id); w.resolve(m); }
     else if (w.onMessage) w.onMessage(m);
   };
-  workerReady = send({type: 'start', ini: store.getItem(INI_KEY) || ''}).then(function (m) {
+  workerReady = send({type: 'start', ini: store.getItem(INI_KEY) || '', walking: walkAllowed()}).then(function (m) {
     plugins = m.plugins || [];
   });
   return workerReady;
 }
 
 // Bytes of a job's file read for the worker, where it may not read files
-// itself (see worker.js): an ArrayBuffer, or why there is none.
+// itself (see file_feed.js): an ArrayBuffer, or why there is none.
 function readFor(to, file, m) {
   var answer = function (bytes, tooBig) {
     to.postMessage({type: 'bytes', ask: m.ask, bytes: bytes, tooBig: tooBig}, bytes ? [bytes] : []);
@@ -56,11 +56,20 @@ function readFor(to, file, m) {
   }
 }
 
+// Each file the user gave, by a number of its own: the worker tells by it
+// that a job is about the same file as the job before.
+var fileKeys = new WeakMap(), nextKey = 1;
+function fileKey(file) {
+  if (!fileKeys.has(file)) fileKeys.set(file, nextKey++);
+  return fileKeys.get(file);
+}
+
 // A job for the worker; its answer, or a problem when the worker stops
 // answering (a plug-in that never comes back): then the worker is replaced.
 function send(message, onMessage, transfer) {
   var id = nextId++;
   message.id = id;
+  if (message.file) message.key = fileKey(message.file);
   return new Promise(function (resolve) {
     var w = {resolve: resolve, onMessage: onMessage, seen: Date.now(), file: message.file};
     waiting.set(id, w);

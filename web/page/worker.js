@@ -1,14 +1,15 @@
 'use strict';
 // The page's worker: the plug-ins and the host that drives them (the
-// WebAssembly module whose script follows this one in the same worker).
-// It takes one job at a time from the page and answers with messages; the
-// files stay the page's File objects and are read a window at a time into
-// the module's memory: ahead of each call and, while an item decodes,
-// between the decode's steps, through the file's stream (FileFeed; a read
-// that falls outside the window still blocks: onHostRead).
+// WebAssembly module whose script follows this one and file_feed.js in the
+// same worker).  It takes one job at a time from the page and answers with
+// messages; the files stay the page's File objects and are read a window at
+// a time into the module's memory: ahead of each call and, while an item
+// decodes, between the decode's steps, from the file's feed (FileFeed, read
+// by another thread meanwhile; a read that falls outside the window still
+// blocks: onHostRead).
 
 var files = new Map();
-var reader = new FileReaderSync();
+var syncReader = new FileReaderSync();
 var job = null;          // the job being done: its id and what it collects
 var lastProgress = 0;
 
@@ -39,7 +40,7 @@ self.onHostRead = function (file, offset, dst, n) {
     bytes = e.bytes.subarray(offset - e.base, Math.min(e.bytes.length, offset - e.base + n));
   } else {
     try {
-      bytes = new Uint8Array(reader.readAsArrayBuffer(f.slice(offset, Math.min(f.size, offset + n))));
+      bytes = new Uint8Array(syncReader.readAsArrayBuffer(f.slice(offset, Math.min(f.size, offset + n))));
     } catch (err) {
       throw gone(f);
     }
@@ -47,100 +48,6 @@ self.onHostRead = function (file, offset, dst, n) {
   HEAPU8.set(bytes, dst);
   return bytes.length;
 };
-
-// A file the browser can no longer read: changed or removed on disk since
-// the user gave it (the browser then refuses every read of it).
-function gone(f) {
-  var err = new Error(f.name + ' can no longer be read: was it changed or removed since it was given to the page?');
-  err.unreadable = true;
-  return err;
-}
-function unreadable(f, reading) { return reading.catch(function () { throw gone(f); }); }
-
-// The file read in order from some offset on, a chunk at a time, a chunk
-// bigger than asked for kept for the next read.  Where the browser's file
-// stream is a byte stream (BYOB reads work), the bytes come into one buffer
-// used again and again; elsewhere the stream's own chunks are taken; where
-// the worker may not read the file at all, the page reads it (ask), a few
-// chunks ahead so that it reads while the module decodes.
-function FileFeed(f, offset) {
-  this.file = f;
-  this.at = offset;
-  this.rest = null;
-  if (!blobsReadable) {
-    this.asks = [];
-    this.askedTo = offset;
-    return;
-  }
-  var stream = f.slice(offset).stream();
-  try {
-    this.byob = stream.getReader({mode: 'byob'});
-    this.buffer = new ArrayBuffer(4 << 20);
-  } catch (err) {
-    this.chunks = stream.getReader();
-  }
-}
-// At most max bytes from where the last read stopped, or null at the end.
-FileFeed.prototype.read = async function (max) {
-  if (!this.rest || !this.rest.length) {
-    if (this.asks) {
-      this.askAhead();
-      if (!this.asks.length) return null;
-      this.rest = new Uint8Array(await this.asks.shift());
-      this.askAhead();
-    } else if (this.byob) {
-      var got = await unreadable(this.file, this.byob.read(new Uint8Array(this.buffer)));
-      if (got.done) return null;
-      this.buffer = got.value.buffer;
-      this.rest = got.value;
-    } else {
-      var chunk = await unreadable(this.file, this.chunks.read());
-      if (chunk.done) return null;
-      this.rest = chunk.value;
-    }
-    if (!this.rest.length) return null;
-  }
-  var bytes = this.rest.subarray(0, max);
-  this.rest = this.rest.subarray(bytes.length);
-  this.at += bytes.length;
-  return bytes;
-};
-FileFeed.prototype.askAhead = function () {
-  while (this.asks.length < 3 && this.askedTo < this.file.size) {
-    var n = Math.min(4 << 20, this.file.size - this.askedTo);
-    var asking = ask(this.file, this.askedTo, n);
-    asking.catch(function () {}); // a chunk asked for and then not wanted
-    this.asks.push(asking);
-    this.askedTo += n;
-  }
-};
-FileFeed.prototype.cancel = function () {
-  var r = this.byob || this.chunks;
-  if (r) r.cancel().catch(function () {});
-};
-
-// Where a worker may not read Blobs at all (WebKit, with the page opened
-// from disk: its workers then have no origin to read them with), the page
-// reads for it: bytes [offset, offset + n) of the job's file, as an
-// ArrayBuffer.  Found out when the worker starts.
-var blobsReadable = true, asked = new Map(), nextAsk = 1;
-function ask(f, offset, n) {
-  var id = nextAsk++;
-  return new Promise(function (resolve, reject) {
-    asked.set(id, {file: f, resolve: resolve, reject: reject});
-    post({type: 'read', id: job.id, ask: id, offset: offset, end: Math.min(f.size, offset + n)});
-  });
-}
-function answered(m) {
-  var a = asked.get(m.ask);
-  if (!a) return;
-  asked.delete(m.ask);
-  if (m.bytes) { a.resolve(m.bytes); return; }
-  var err = m.tooBig ? new Error(a.file.name + ' is too big for this browser to hold while the page is opened from disk.')
-    : gone(a.file);
-  err.unreadable = true;
-  a.reject(err);
-}
 
 // A whole extent of the job's file in the worker's own memory, for the
 // plug-in calls that read anywhere (walking, scanning) where the page must
@@ -269,6 +176,8 @@ async function playItem(m, f) {
     post({type: 'done', id: m.id, problem: 'The name ' + m.name + ' is too long for the player\'s record.'});
     return;
   }
+  // A plug-in that walks reads anywhere in the item for its info box.
+  if (walking) await handOver(files.get(f), m.base, m.size);
   await fill(f, m.base);
   var identified = host.web_identify(m.plugin, item);
   host.web_infobox(m.plugin, item);
@@ -332,11 +241,14 @@ async function measure(m, f) {
 }
 
 var pluginCount = 0;
+var lastKey = null; // the page's key of the last job's file
+var walking = false; // walking is on in the plug-ins' settings
 var pending = [];
 var ready = false;
 
 async function handle(m) {
   if (m.type === 'start') {
+    walking = m.walking;
     FS.writeFile(INI, m.ini || '');
     pluginCount = host.web_load(INI);
     var plugins = [];
@@ -351,10 +263,17 @@ async function handle(m) {
     post({type: 'done', id: m.id, ini: FS.readFile(INI, {encoding: 'utf8'})});
     return;
   }
-  files.clear();
-  dropFeed();
-  files.set(1, m.file);
-  host.web_window_filled(1, 0, 0);
+  // A look at an item goes on with what the job before it read of the same
+  // file (the page's look at the file, or at the movie before in an
+  // image); anything else reads the file afresh, so that a file changed
+  // on disk since is noticed.
+  if (m.type !== 'play' || m.block || m.key !== lastKey) {
+    files.clear();
+    dropFeed();
+    files.set(1, m.file);
+    host.web_window_filled(1, 0, 0);
+  }
+  lastKey = m.key;
   if (m.type === 'choose') await chooseItem(m, 1);
   else if (m.type === 'play') await playItem(m, 1);
   else if (m.type === 'length') await measure(m, 1);
@@ -379,6 +298,13 @@ var Module = {
   onRuntimeInitialized: function () {
     bind();
     new Blob([new Uint8Array(1)]).arrayBuffer().catch(function () { blobsReadable = false; }).then(function () {
+      // The reader is started now, not on the first file; where a worker
+      // may not start one, the page reads instead.
+      try {
+        if (blobsReadable) reader();
+      } catch (err) {
+        blobsReadable = false;
+      }
       ready = true;
       pending.splice(0).forEach(function (m) { self.onmessage({data: m}); });
     });

@@ -46,6 +46,7 @@ def path(name):
 # Inputs, and plughost's answers for them.
 run(f"{native}/mve_maker", "--dpcm", "--channels", "2", "--ms", "3000", "-o", path("stereo.mve"))
 run(f"{native}/mve_maker", "--pcm", "--bits", "8", "--ms", "1500", "-o", path("eight.mve"))
+run(f"{native}/mve_maker", "--dpcm", "--channels", "2", "--ms", "300000", "-o", path("long.mve"))  # 15 MB
 run(f"{native}/blb_maker", "--tune", "2", "--shift", "4", path("music-4.08"))
 run(f"{native}/mve_maker", "join", "--junk", "5000", "-o", path("disc.iso"), path("stereo.mve"), path("eight.mve"))
 with open(path("stereo.mve"), "rb") as f:
@@ -55,10 +56,12 @@ with open(path("broken.mve"), "wb") as f:
 with open(path("changing.mve"), "wb") as f:
     f.write(movie)
 plug = f"{native}/plughost"
-for name, plugin in (("stereo.mve", "velmora"), ("eight.mve", "velmora"), ("music-4.08", "tasbrin")):
+for name, plugin in (("stereo.mve", "velmora"), ("eight.mve", "velmora"), ("music-4.08", "tasbrin"),
+                     ("long.mve", "velmora")):
     run(plug, plugin, "play", path(name), "-o", path(name + ".ref.wav"))
-walked = subprocess.run([plug, "velmora", "length", path("stereo.mve"), "--set", "NoWalk=off"], check=True,
-                        capture_output=True, text=True).stdout.split()[1]  # "length: 3015 ms (0:03)"
+walked, walked_long = (subprocess.run([plug, "velmora", "length", path(name), "--set", "NoWalk=off"], check=True,
+                                      capture_output=True, text=True).stdout.split()[1]  # "length: 3015 ms (0:03)"
+                       for name in ("stereo.mve", "long.mve"))
 os.makedirs(path("extract"))
 run(plug, "velmora", "scan", path("disc.iso"), "--extract", path("extract"))
 
@@ -169,6 +172,15 @@ try:
     check(f"({walked} ms)" in walk("stereo.mve"), f"with walking on, stereo.mve walks to plughost length's {walked} ms")
     check("NoWalk=off" in (e.run("return localStorage.getItem('orlimbo-web.ini')") or ""),
           "the setting is kept in the browser, in the plug-in's INI file")
+
+    # A movie longer than the page reads ahead of the decoder: walked, and
+    # then its WAV made while the walk's reading ahead is still open.
+    e.files("#files", [path("long.mve")])
+    wait_until(lambda: text(card("long.mve") + " a.wav"), 60)
+    check(f"({walked_long} ms)" in walk("long.mve"), f"long.mve walks to plughost length's {walked_long} ms")
+    got = download("long.mve", "a.wav")
+    check(got is not None and got[1] == reference("long.mve.ref.wav"),
+          "long.mve (15 MB, read ahead in chunks): its WAV made after the walk equals plughost's")
     e.click("#settings summary")
 
     # A file changed on disk after the page looked at it: no WAV, and why.

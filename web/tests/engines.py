@@ -9,7 +9,8 @@ its result comes back as JSON), files(css, paths), click(css),
 press(key, css=None), screenshot(path), errors() (the page's console
 errors, or None where the driver cannot read them), quit(); keyboard is
 False where keys cannot be tried.  Downloads go
-to the folder given; `processes` names the browser's processes."""
+to the folder given; `root` is the process the browser's processes descend
+from (its driver)."""
 import json
 import os
 import shutil
@@ -59,8 +60,6 @@ class Selenium:
 
 
 class Chromium(Selenium):
-    processes = ("chromium",)
-
     def __init__(self, downloads):
         from selenium.webdriver.chrome.service import Service
         self.profile = tempfile.mkdtemp(prefix="web-test-chromium-")
@@ -75,6 +74,7 @@ class Chromium(Selenium):
         options.binary_location = "/usr/bin/chromium"
         self.driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
         self.driver.set_script_timeout(120)
+        self.root = self.driver.service.process.pid
         self.driver.execute_cdp_cmd("Browser.setDownloadBehavior", {"behavior": "allow", "downloadPath": downloads})
 
     def errors(self):
@@ -86,8 +86,6 @@ class Chromium(Selenium):
 
 
 class WebKit(Selenium):
-    processes = ("MiniBrowser", "WebKitWebProcess", "WebKitNetworkProcess")
-
     def __init__(self, downloads):
         # MiniBrowser saves where the user's download folder is: a home of
         # its own says where.
@@ -119,6 +117,7 @@ class WebKit(Selenium):
                     os.environ[k] = v
         self.driver.set_window_size(*SIZE)
         self.driver.set_script_timeout(120)
+        self.root = self.driver.service.process.pid
 
     def errors(self):
         return None  # WebKitWebDriver has no log command
@@ -134,7 +133,6 @@ class WebKit(Selenium):
 
 
 class Firefox:
-    processes = ("firefox-esr",)
     # Headless Firefox driven over BiDi never has the focus (document.hasFocus()
     # is false): Tab moves the active element, but :focus does not match and
     # Enter or Space do not press a button.
@@ -143,6 +141,7 @@ class Firefox:
     def __init__(self, downloads):
         self.node = subprocess.Popen(["node", os.path.join(HERE, "firefox_driver.js"), downloads, str(SIZE[0]), str(SIZE[1])],
                                      stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True, cwd=HERE)
+        self.root = self.node.pid
 
     def _do(self, op, **args):
         self.node.stdin.write(json.dumps(dict(args, op=op)) + "\n")

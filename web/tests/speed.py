@@ -10,7 +10,7 @@ own worker script reads the same file by the page's own path (FileFeed:
 BYOB reads, the stream's chunks, or the page reading for it) and does
 nothing else, and the same worker times making one Blob of the WAV's size.
 Memory is the growth of the browser's resident memory (all its processes,
-sampled) against the WAV's size.  Prints every run, the medians, and the
+those its driver started and theirs, sampled) against the WAV's size.  Prints every run, the medians, and the
 median of each run's ratios to the targets (card <= 1.25 x floor, WAV <= 1.5 x (floor + Blob),
 memory <= 1.5 x WAV).  With PLUGHOST, `PLUGHOST velmora play MOVIE -o
 /dev/null` is timed too (whole process).  A measurement, not a test: on a
@@ -75,9 +75,23 @@ return await new Promise(function (resolve) {
 """
 
 
-def rss(names):
-    out = subprocess.run(["ps", "-C", ",".join(names), "-o", "rss="], capture_output=True, text=True).stdout
-    return sum(int(x) for x in out.split()) * 1024
+def rss(root):
+    """Resident memory of every process descended from root (the driver,
+    and the browser's processes, whatever each engine names them)."""
+    parent, size = {}, {}
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open(f"/proc/{pid}/stat") as f:
+                fields = f.read().rsplit(")", 1)[1].split()
+        except OSError:
+            continue
+        parent[int(pid)], size[int(pid)] = int(fields[1]), int(fields[21]) * os.sysconf("SC_PAGE_SIZE")
+    total, todo = 0, [root]
+    while todo:
+        p = todo.pop()
+        total += size.get(p, 0)
+        todo += [c for c, pp in parent.items() if pp == p]
+    return total
 
 
 def page_run(name):
@@ -87,12 +101,12 @@ def page_run(name):
         e.open("file://" + page)
         e.run(MARKS)
         time.sleep(1)
-        base = rss(e.processes)
+        base = rss(e.root)
         peak, stop = [base], []
 
         def sample():
             while not stop:
-                peak[0] = max(peak[0], rss(e.processes))
+                peak[0] = max(peak[0], rss(e.root))
                 time.sleep(0.05)
         t = threading.Thread(target=sample)
         t.start()

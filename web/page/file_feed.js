@@ -1,0 +1,180 @@
+// How the page's worker gets a file's bytes in order while the module
+// decodes: from a worker of its own (the reader) or, where a worker may not
+// read the user's files at all, from the page.  The worker's script goes on
+// from worker.js to this file.
+
+// A file the browser can no longer read: changed or removed on disk since
+// the user gave it (the browser then refuses every read of it).
+function gone(f) {
+  var err = new Error(f.name + ' can no longer be read: was it changed or removed since it was given to the page?');
+  err.unreadable = true;
+  return err;
+}
+
+// The file read in order from some offset on, a chunk at a time, a chunk
+// bigger than asked for kept for the next read.  Another thread reads it
+// while the module decodes: a worker of the worker's own (the reader below)
+// or, where the worker may not read the file at all, the page (ask), a few
+// chunks ahead either way.
+function FileFeed(f, offset) {
+  this.file = f;
+  this.at = offset;
+  this.rest = null;
+  if (!blobsReadable) {
+    this.asks = [];
+    this.askedTo = offset;
+    return;
+  }
+  this.id = nextFeed++;
+  this.chunks = [];
+  this.waiting = null;
+  this.ended = false;
+  feeds.set(this.id, this);
+  reader().postMessage({type: 'open', id: this.id, file: f, offset: offset, ahead: READ_AHEAD});
+}
+// At most max bytes from where the last read stopped, or null at the end.
+FileFeed.prototype.read = async function (max) {
+  if (!this.rest || !this.rest.length) {
+    if (this.asks) {
+      this.askAhead();
+      if (!this.asks.length) return null;
+      this.rest = new Uint8Array(await this.asks.shift());
+      this.askAhead();
+    } else {
+      if (this.rest) this.done(this.rest);
+      this.rest = null;
+      var self = this;
+      while (!this.chunks.length && !this.ended)
+        await new Promise(function (resolve) { self.waiting = resolve; });
+      if (this.failed) throw gone(this.file);
+      if (!this.chunks.length) return null;
+      this.rest = this.chunks.shift();
+    }
+    if (!this.rest.length) return null;
+  }
+  var bytes = this.rest.subarray(0, max);
+  this.rest = this.rest.subarray(bytes.length);
+  this.at += bytes.length;
+  return bytes;
+};
+// What the reader sent: a chunk, the end, or a failure.
+FileFeed.prototype.got = function (m) {
+  if (m.bytes) this.chunks.push(new Uint8Array(m.bytes, 0, m.length));
+  else { this.ended = true; this.failed = m.failed; }
+  if (this.waiting) { this.waiting(); this.waiting = null; }
+};
+// A chunk used up: its buffer goes back to the reader to be filled again.
+FileFeed.prototype.done = function (chunk) {
+  reader().postMessage({type: 'more', id: this.id, buffer: chunk.buffer}, [chunk.buffer]);
+};
+FileFeed.prototype.askAhead = function () {
+  while (this.asks.length < 3 && this.askedTo < this.file.size) {
+    var n = Math.min(4 << 20, this.file.size - this.askedTo);
+    var asking = ask(this.file, this.askedTo, n);
+    asking.catch(function () {}); // a chunk asked for and then not wanted
+    this.asks.push(asking);
+    this.askedTo += n;
+  }
+};
+FileFeed.prototype.cancel = function () {
+  if (this.asks) return;
+  feeds.delete(this.id);
+  reader().postMessage({type: 'cancel', id: this.id});
+};
+
+// The reader: a worker that reads files for this one, in order from an
+// offset, ahead of what has been used by at most `ahead` bytes, and sends
+// the chunks over (transferred, not copied).  Chunks fill whole buffers of
+// CHUNK bytes, and used buffers come back to be filled again, so reading
+// a file of any size costs the same few megabytes.  Where the file's
+// stream is a byte stream the bytes are read straight into those buffers;
+// elsewhere the stream's own chunks are copied in.
+var READ_AHEAD = 8 << 20, READ_CHUNK = 2 << 20;
+function readerMain(CHUNK) {
+  var streams = new Map();
+  function pump(s) {
+    (async function () {
+      while (!s.stopped && s.ahead > 0) {
+        var buffer = s.spare.pop() || new ArrayBuffer(CHUNK), n = 0, end = false;
+        while (n < CHUNK && !end) {
+          if (s.byob) {
+            var got = await s.byob.read(new Uint8Array(buffer, n));
+            if (got.value) { buffer = got.value.buffer; n += got.value.length; }
+            if (got.done) end = true;
+          } else {
+            if (!s.left || !s.left.length) {
+              var chunk = await s.chunks.read();
+              if (chunk.done) { end = true; break; }
+              s.left = chunk.value;
+            }
+            var take = s.left.subarray(0, CHUNK - n);
+            new Uint8Array(buffer, n).set(take);
+            s.left = s.left.subarray(take.length);
+            n += take.length;
+          }
+        }
+        if (s.stopped) return;
+        if (n) { s.ahead -= n; postMessage({id: s.id, bytes: buffer, length: n}, [buffer]); }
+        if (end) { postMessage({id: s.id, end: true}); streams.delete(s.id); return; }
+      }
+    })().catch(function () {
+      if (!s.stopped) postMessage({id: s.id, end: true, failed: true});
+      streams.delete(s.id);
+    }).finally(function () { s.pumping = false; if (!s.stopped && s.ahead > 0 && streams.has(s.id)) start(s); });
+  }
+  function start(s) { if (!s.pumping) { s.pumping = true; pump(s); } }
+  onmessage = function (e) {
+    var m = e.data, s = streams.get(m.id);
+    if (m.type === 'open') {
+      var stream = m.file.slice(m.offset).stream();
+      s = {id: m.id, ahead: m.ahead, spare: []};
+      try { s.byob = stream.getReader({mode: 'byob'}); } catch (err) { s.chunks = stream.getReader(); }
+      streams.set(m.id, s);
+      start(s);
+    } else if (s && m.type === 'more') {
+      s.ahead += m.buffer.byteLength;
+      s.spare.push(m.buffer);
+      start(s);
+    } else if (s && m.type === 'cancel') {
+      s.stopped = true;
+      streams.delete(m.id);
+      (s.byob || s.chunks).cancel().catch(function () {});
+    }
+  };
+}
+var feeds = new Map(), nextFeed = 1, readerWorker = null;
+function reader() {
+  if (!readerWorker) {
+    var url = URL.createObjectURL(new Blob(['(' + readerMain + ')(' + READ_CHUNK + ')'], {type: 'text/javascript'}));
+    readerWorker = new Worker(url);
+    URL.revokeObjectURL(url);
+    readerWorker.onmessage = function (e) {
+      var feed = feeds.get(e.data.id);
+      if (feed) feed.got(e.data);
+    };
+  }
+  return readerWorker;
+}
+
+// Where a worker may not read Blobs at all (WebKit, with the page opened
+// from disk: its workers then have no origin to read them with), the page
+// reads for it: bytes [offset, offset + n) of the job's file, as an
+// ArrayBuffer.  Found out when the worker starts.
+var blobsReadable = true, asked = new Map(), nextAsk = 1;
+function ask(f, offset, n) {
+  var id = nextAsk++;
+  return new Promise(function (resolve, reject) {
+    asked.set(id, {file: f, resolve: resolve, reject: reject});
+    post({type: 'read', id: job.id, ask: id, offset: offset, end: Math.min(f.size, offset + n)});
+  });
+}
+function answered(m) {
+  var a = asked.get(m.ask);
+  if (!a) return;
+  asked.delete(m.ask);
+  if (m.bytes) { a.resolve(m.bytes); return; }
+  var err = m.tooBig ? new Error(a.file.name + ' is too big for this browser to hold while the page is opened from disk.')
+    : gone(a.file);
+  err.unreadable = true;
+  a.reject(err);
+}
