@@ -46,7 +46,7 @@ FileFeed.prototype.read = async function (max) {
       var self = this;
       while (!this.chunks.length && !this.ended)
         await new Promise(function (resolve) { self.waiting = resolve; });
-      if (this.failed) throw gone(this.file);
+      if (this.failed) throw typeof this.failed === 'string' ? new Error(this.failed) : gone(this.file);
       if (!this.chunks.length) return null;
       this.rest = this.chunks.shift();
     }
@@ -145,12 +145,18 @@ function readerMain(CHUNK) {
 var feeds = new Map(), nextFeed = 1, readerWorker = null;
 function reader() {
   if (!readerWorker) {
+    // The script's address lives as long as the reader: a browser may load
+    // a worker's script after new Worker returns.
     var url = URL.createObjectURL(new Blob(['(' + readerMain + ')(' + READ_CHUNK + ')'], {type: 'text/javascript'}));
     readerWorker = new Worker(url);
-    URL.revokeObjectURL(url);
     readerWorker.onmessage = function (e) {
       var feed = feeds.get(e.data.id);
       if (feed) feed.got(e.data);
+    };
+    // A reader that cannot run leaves no feed waiting for it.
+    readerWorker.onerror = function (e) {
+      e.preventDefault();
+      feeds.forEach(function (feed) { feed.got({end: true, failed: 'the page\'s file reader stopped: ' + e.message}); });
     };
   }
   return readerWorker;

@@ -70,6 +70,8 @@ return await new Promise(function (resolve) {
     if (e.data.type === 'read') readFor(w, file, e.data);
     else if (e.data.type === 'done') { w.terminate(); resolve(e.data); }
   };
+  w.onerror = function (e) { resolve({error: 'the floor\'s worker failed: ' + e.message}); };
+  setTimeout(function () { resolve({error: 'the floor\'s worker gave no answer in 100 s'}); }, 100000);
   w.postMessage({type: 'floor', id: 1, file: file, wavBytes: wavBytes});
 });
 """
@@ -126,6 +128,8 @@ def page_run(name):
               "document.body.append(i)")
         e.files("#floor-file", [movie])
         floor = e.run(FLOOR, wav_bytes)
+        if "error" in floor:
+            raise RuntimeError(floor["error"])
         if floor["n"] != os.path.getsize(movie):
             raise RuntimeError(f"the floor read {floor['n']} bytes")
         return {"card": card / 1000, "wav": wav / 1000, "floor": floor["read"] / 1000, "blob": floor["blob"] / 1000,
