@@ -70,8 +70,8 @@ return await new Promise(function (resolve) {
     if (e.data.type === 'read') readFor(w, file, e.data);
     else if (e.data.type === 'done') { w.terminate(); resolve(e.data); }
   };
-  w.onerror = function (e) { resolve({error: 'the floor\'s worker failed: ' + e.message}); };
-  setTimeout(function () { resolve({error: 'the floor\'s worker gave no answer in 100 s'}); }, 100000);
+  w.onerror = function (e) { resolve({error: "the floor's worker failed: " + e.message}); };
+  setTimeout(function () { resolve({error: "the floor's worker gave no answer in 100 s"}); }, 100000);
   w.postMessage({type: 'floor', id: 1, file: file, wavBytes: wavBytes});
 });
 """
