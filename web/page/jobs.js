@@ -1,0 +1,81 @@
+'use strict';
+// The page's side of its worker (worker.js): starting it, one job at a time
+// to it, and the answers back.  The page's script goes on in page.js.
+
+var workerSource = document.getElementById('worker-source').textContent;
+var worker = null, workerReady = null;
+var nextId = 1, waiting = new Map(), queue = Promise.resolve();
+var plugins = [];
+var WATCHDOG_MS = 20000;
+
+function startWorker() {
+  var url = URL.createObjectURL(new Blob([workerSource], {type: 'text/javascript'}));
+  worker = new Worker(url);
+  URL.revokeObjectURL(url);
+  worker.onmessage = function (e) {
+    var m = e.data, w = waiting.get(m.id);
+    if (!w) return;
+    w.seen = Date.now();
+    if (m.type === 'read') readFor(e.target, w.file, m);
+    else if (m.type === 'done') { waiting.delete(m.id); w.resolve(m); }
+    else if (w.onMessage) w.onMessage(m);
+  };
+  workerReady = send({type: 'start', ini: store.getItem(INI_KEY) || '', walking: walkAllowed()}).then(function (m) {
+    plugins = m.plugins || [];
+  });
+  return workerReady;
+}
+
+// Bytes of a job's file read for the worker, where it may not read files
+// itself (see file_feed.js): an ArrayBuffer, or why there is none.
+function readFor(to, file, m) {
+  var answer = function (bytes, tooBig) {
+    to.postMessage({type: 'bytes', ask: m.ask, bytes: bytes, tooBig: tooBig}, bytes ? [bytes] : []);
+  };
+  var failed = function (err) { answer(null, !err || err.name !== 'NotReadableError' && err.name !== 'NotFoundError'); };
+  try {
+    file.slice(m.offset, m.end).arrayBuffer().then(function (bytes) { answer(bytes); }, failed);
+  } catch (err) {
+    failed(err);
+  }
+}
+
+// Each file the user gave, by a number of its own: the worker tells by it
+// that a job is about the same file as the job before.
+var fileKeys = new WeakMap(), nextKey = 1;
+function fileKey(file) {
+  if (!fileKeys.has(file)) fileKeys.set(file, nextKey++);
+  return fileKeys.get(file);
+}
+
+// A job for the worker; its answer, or a problem when the worker stops
+// answering (a plug-in that never comes back): then the worker is replaced.
+function send(message, onMessage, transfer) {
+  var id = nextId++;
+  message.id = id;
+  if (message.file) message.key = fileKey(message.file);
+  return new Promise(function (resolve) {
+    var w = {resolve: resolve, onMessage: onMessage, seen: Date.now(), file: message.file};
+    waiting.set(id, w);
+    worker.postMessage(message, transfer || []);
+    var timer = setInterval(function () {
+      if (!waiting.has(id)) { clearInterval(timer); return; }
+      if (Date.now() - w.seen > WATCHDOG_MS) {
+        clearInterval(timer);
+        waiting.delete(id);
+        worker.terminate();
+        waiting.forEach(function (other) { other.resolve({problem: 'stopped'}); });
+        waiting.clear();
+        startWorker();
+        resolve({problem: 'The plug-in made no progress for ' + WATCHDOG_MS / 1000 + ' seconds; it was stopped.'});
+      }
+    }, 1000);
+  });
+}
+
+// Jobs run one after another, each after the worker is ready.
+function enqueue(fn) {
+  queue = queue.then(function () { return workerReady; }).then(fn).catch(function (err) { console.error(err); });
+  return queue;
+}
+
