@@ -92,9 +92,13 @@ FileFeed.prototype.cancel = function () {
 var READ_AHEAD = 8 << 20, READ_CHUNK = 2 << 20;
 function readerMain(CHUNK) {
   var streams = new Map();
+  // One loop a stream, from open to its end or cancel, waiting while the
+  // decoder holds `ahead` bytes it has not used.
   function pump(s) {
     (async function () {
-      while (!s.stopped && s.ahead > 0) {
+      for (;;) {
+        while (s.ahead <= 0 && !s.stopped) await new Promise(function (resolve) { s.wake = resolve; });
+        if (s.stopped) return;
         var buffer = s.spare.pop() || new ArrayBuffer(CHUNK), n = 0, end = false;
         while (n < CHUNK && !end) {
           if (s.byob) {
@@ -120,9 +124,9 @@ function readerMain(CHUNK) {
     })().catch(function () {
       if (!s.stopped) postMessage({id: s.id, end: true, failed: true});
       streams.delete(s.id);
-    }).finally(function () { s.pumping = false; if (!s.stopped && s.ahead > 0 && streams.has(s.id)) start(s); });
+    });
   }
-  function start(s) { if (!s.pumping) { s.pumping = true; pump(s); } }
+  function wake(s) { if (s.wake) { s.wake(); s.wake = null; } }
   onmessage = function (e) {
     var m = e.data, s = streams.get(m.id);
     if (m.type === 'open') {
@@ -130,14 +134,15 @@ function readerMain(CHUNK) {
       s = {id: m.id, ahead: m.ahead, spare: []};
       try { s.byob = stream.getReader({mode: 'byob'}); } catch (err) { s.chunks = stream.getReader(); }
       streams.set(m.id, s);
-      start(s);
+      pump(s);
     } else if (s && m.type === 'more') {
       s.ahead += m.buffer.byteLength;
       s.spare.push(m.buffer);
-      start(s);
+      wake(s);
     } else if (s && m.type === 'cancel') {
       s.stopped = true;
       streams.delete(m.id);
+      wake(s);
       (s.byob || s.chunks).cancel().catch(function () {});
     }
   };
