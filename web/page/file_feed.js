@@ -57,6 +57,12 @@ FileFeed.prototype.read = async function (max) {
   this.at += bytes.length;
   return bytes;
 };
+// Whether a read would answer at once, without waiting for the file.
+FileFeed.prototype.ready = function () {
+  if (this.rest && this.rest.length) return true;
+  if (this.asks) return this.asks.length > 0 && this.asks[0].answered;
+  return this.chunks.length > 0 || this.ended;
+};
 // What the reader sent: a chunk, the end, or a failure.
 FileFeed.prototype.got = function (m) {
   if (m.bytes) this.chunks.push(new Uint8Array(m.bytes, 0, m.length));
@@ -70,12 +76,17 @@ FileFeed.prototype.done = function (chunk) {
 FileFeed.prototype.askAhead = function () {
   while (this.asks.length < 3 && this.askedTo < this.file.size) {
     var n = Math.min(4 << 20, this.file.size - this.askedTo);
-    var asking = ask(this.file, this.askedTo, n);
-    asking.catch(function () {}); // a chunk asked for and then not wanted
-    this.asks.push(asking);
+    this.asks.push(answerable(ask(this.file, this.askedTo, n)));
     this.askedTo += n;
   }
 };
+// An ask that says when it is answered; a failed one asked for and then
+// not wanted fails unheard.
+function answerable(asking) {
+  var done = function () { asking.answered = true; };
+  asking.then(done, done);
+  return asking;
+}
 FileFeed.prototype.cancel = function () {
   if (this.asks) return;
   feeds.delete(this.id);

@@ -60,7 +60,10 @@ async function handOver(f, base, size) {
 
 // The window (web_services.h) filled from offset on with the file's bytes,
 // keeping what it already holds from there; the feed goes on where the
-// last fill stopped when it can.
+// last fill stopped when it can.  It waits for the file only until half
+// the window is there (a decode pauses for more long before it runs out:
+// kAhead in web_decode.cpp), and past that takes only what has already
+// come, so a decode goes on while the rest is read.
 var feed = null;
 async function fill(id, offset) {
   var f = files.get(id);
@@ -76,7 +79,7 @@ async function fill(id, offset) {
     feed = new FileFeed(f, Math.min(offset, f.size));
   }
   host.web_window_filled(id, offset, kept);
-  while (kept < capacity && feed.at < f.size) {
+  while (kept < capacity && feed.at < f.size && (kept < capacity / 2 || feed.ready())) {
     var bytes = await feed.read(capacity - kept);
     if (!bytes) break;
     HEAPU8.set(bytes, data + kept);
