@@ -26,6 +26,7 @@ shutil.rmtree(work, ignore_errors=True)
 os.makedirs(work)
 failures = []
 checks = []
+begun = time.time()
 
 
 def run(*args):
@@ -33,8 +34,10 @@ def run(*args):
 
 
 def check(ok, what):
+    """One check's result, with the seconds since the start: a check that
+    passes only after a long wait shows where the time went."""
     checks.append(what)
-    print(("ok: " if ok else "FAIL: ") + what)
+    print(f"{'ok' if ok else 'FAIL'} ({time.time() - begun:.1f} s): {what}", flush=True)
     if not ok:
         failures.append(what)
 
@@ -246,7 +249,8 @@ try:
           + repr(faults[1]))
 
     check(not e.run("return Array.from(document.querySelectorAll('.problem')).map(p => p.textContent)"
-                    ".filter(t => /host failed|too old/.test(t)).length"), "no card says the page's host failed")
+                    ".filter(t => /host failed|too old|made no progress/.test(t)).length"),
+          "no card says the page's host failed or was stopped")
     e.run("document.activeElement && document.activeElement.blur(); window.scrollTo(0, 0)")
     shot = path(f"page-{engine_name}.png")
     e.screenshot(shot)
