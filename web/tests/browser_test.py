@@ -7,8 +7,9 @@ clicked (the page makes each WAV on that first click), the image's movies
 as .mve files equal to plughost scan --extract's, play an item whose WAV
 was not made yet, and show velmora's refusal text for the damaged movie.
 A movie dropped on the page gets its card too; every control is reached
-with Tab and shows its focus; axe-core finds no accessibility fault.
-Leaves a screenshot beside its inputs (page-ENGINE.png).
+with Tab and shows its focus; axe-core finds no accessibility fault; a
+browser without what the page needs is told so in one sentence.  Leaves
+a screenshot beside its inputs (page-ENGINE.png).
 
 usage: browser_test.py PAGE NATIVE_BIN WORK_DIR [ENGINE]"""
 import base64
@@ -260,6 +261,17 @@ try:
         print(f"({engine_name}: its driver cannot read the console)")
     else:
         check(not errors, "no errors in the page's console: " + repr(errors[:3]))
+
+    # A browser too old for the page (here: its WebAssembly without vector
+    # instructions) gets one plain sentence and no file button.
+    with open(page, encoding="utf-8") as f:
+        html = f.read()
+    with open(path("old-browser.html"), "w", encoding="utf-8") as f:
+        f.write(html.replace("<head>", "<head><script>WebAssembly.validate = function () { return false; };</script>", 1))
+    e.open("file://" + path("old-browser.html"))
+    check(wait_until(lambda: text("#items .too-old"), 10) == "This browser is too old for this page: it needs Chrome or Edge"
+          " 91, Firefox 89, Safari 16.4 or a later version." and e.run("return document.getElementById('files').disabled"),
+          "a browser too old for the page is told so in one sentence, and offered no file button")
 finally:
     e.quit()
 print(f"{engine_name}: {len(checks) - len(failures)} checks passed, {len(failures)} failed; "
