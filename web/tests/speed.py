@@ -5,8 +5,9 @@ per run opens the page from file://, is given MOVIE, and the page itself
 times (performance.now(), no driver in between)
   - card: from the file input's change until the item's card is complete;
   - WAV: from the click on Download WAV until the WAV is made;
-then, in the same browser, the floor: a second worker made from the page's
-own worker script reads the same file by the page's own path (FileFeed:
+then, in a fresh browser of the same engine (so that neither starts with
+the file read before or a WAV held), the floor: a worker made from the
+page's own worker script reads the same file by the page's own path (FileFeed:
 its reader worker, or the page reading for it; the reader is started by
 a one-byte read first, as the page's is long before a file comes) and
 does nothing else, and the same worker times making one Blob of the WAV's
@@ -110,6 +111,29 @@ def memory(root):
     return resident << 10, own << 10
 
 
+def floor_run(name, wav_bytes):
+    """The floor, in a fresh browser of the same engine: its state as the
+    page found it (no file read before, no WAV held), so neither side
+    starts warmer or fuller than the other."""
+    downloads = tempfile.mkdtemp(prefix="web-floor-")
+    e = engines.start(name, downloads)
+    try:
+        e.open("file://" + page)
+        time.sleep(1)
+        e.run("var i = document.createElement('input'); i.type = 'file'; i.id = 'floor-file'; i.hidden = true;"
+              "document.body.append(i)")
+        e.files("#floor-file", [movie])
+        floor = e.run(FLOOR, wav_bytes)
+        if "error" in floor:
+            raise RuntimeError(floor["error"])
+        if floor["n"] != os.path.getsize(movie):
+            raise RuntimeError(f"the floor read {floor['n']} bytes")
+        return floor
+    finally:
+        e.quit()
+        shutil.rmtree(downloads, ignore_errors=True)
+
+
 def page_run(name):
     downloads = tempfile.mkdtemp(prefix="web-speed-")
     e = engines.start(name, downloads)
@@ -137,20 +161,14 @@ def page_run(name):
         t.join()
         m = e.run("var c = document.querySelector('.item'); return [marks.card - marks.given, marks.wav - marks.asked,"
                   " +c.dataset.wavBytes, +c.dataset.samples, +c.dataset.decodeMs]")
-        card, wav, wav_bytes, samples, decode_ms = m
-        e.run("var i = document.createElement('input'); i.type = 'file'; i.id = 'floor-file'; i.hidden = true;"
-              "document.body.append(i)")
-        e.files("#floor-file", [movie])
-        floor = e.run(FLOOR, wav_bytes)
-        if "error" in floor:
-            raise RuntimeError(floor["error"])
-        if floor["n"] != os.path.getsize(movie):
-            raise RuntimeError(f"the floor read {floor['n']} bytes")
-        return {"card": card / 1000, "wav": wav / 1000, "floor": floor["read"] / 1000, "blob": floor["blob"] / 1000,
-                "growth": peak[0] - base[0], "own": peak[1] - base[1], "wav_bytes": wav_bytes, "samples": samples, "decode": decode_ms / 1000}
     finally:
         e.quit()
         shutil.rmtree(downloads, ignore_errors=True)
+    card, wav, wav_bytes, samples, decode_ms = m
+    floor = floor_run(name, wav_bytes)
+    return {"card": card / 1000, "wav": wav / 1000, "floor": floor["read"] / 1000, "blob": floor["blob"] / 1000,
+            "growth": peak[0] - base[0], "own": peak[1] - base[1], "wav_bytes": wav_bytes, "samples": samples,
+            "decode": decode_ms / 1000}
 
 
 def native_run(samples):
