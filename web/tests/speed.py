@@ -137,12 +137,13 @@ def floor_run(name, wav_bytes):
 def page_run(name):
     downloads = tempfile.mkdtemp(prefix="web-speed-")
     e = engines.start(name, downloads)
+    stop = []
     try:
         e.open("file://" + page)
         e.run(MARKS)
         time.sleep(1)
         base = memory(e.root)
-        peak, stop = list(base), []
+        peak = list(base)
 
         def sample():
             while not stop:
@@ -162,6 +163,7 @@ def page_run(name):
         m = e.run("var c = document.querySelector('.item'); return [marks.card - marks.given, marks.wav - marks.asked,"
                   " +c.dataset.wavBytes, +c.dataset.samples, +c.dataset.decodeMs]")
     finally:
+        stop.append(1)  # the sampler ends with the run, however the run ends
         e.quit()
         shutil.rmtree(downloads, ignore_errors=True)
     card, wav, wav_bytes, samples, decode_ms = m
