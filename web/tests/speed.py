@@ -7,20 +7,20 @@ times (performance.now(), no driver in between)
   - WAV: from the click on Download WAV until the WAV is made;
 then, in a fresh browser of the same engine (so that neither starts with
 the file read before or a WAV held), the floor: a worker made from the
-page's own worker script reads the same file by the page's own path (FileFeed:
-its reader worker, or the page reading for it; the reader is started by
-a one-byte read first, as the page's is long before a file comes) and
-does nothing else, and the same worker times making one Blob of the WAV's
-size.  Memory is the growth of the browser's memory (all its processes,
-those its driver started and theirs, sampled) against the WAV's size, two
-ways: resident (everything in RAM, the program's own code and mapped
-files counted again in every process that touches them) and own
+page's own worker script reads the same file by the page's own path
+(FileFeed: its reader worker, or the page reading for it; the reader is
+started by a one-byte read first, as the page's is started long before a
+file comes) and does nothing else, and the same worker times making one
+Blob of the WAV's size. Memory is the growth of the browser's memory (all
+its processes, those its driver started and theirs, sampled) against the
+WAV's size, two ways: resident (everything in RAM, the program's own code
+and mapped files counted again in every process that touches them) and own
 (anonymous and shared memory: what the browser made, without the files it
-maps).  Prints every run, the medians, and the median of each run's
-ratios to the targets (card <= 1.25 x floor, WAV <= 1.5 x (floor + Blob),
-memory <= 1.5 x WAV).  With PLUGHOST, `PLUGHOST velmora play MOVIE -o
-/dev/null` is timed too (whole process).  A measurement, not a test: on a
-loaded machine the figures swing widely.
+maps). Prints every run, the medians, and the median of each run's ratios
+to the targets (card <= 1.25 x floor, WAV <= 1.5 x (floor + Blob), memory
+<= 1.5 x WAV). With PLUGHOST, `PLUGHOST velmora play MOVIE -o /dev/null`
+is timed too (whole process). A measurement, not a test: on a loaded
+machine the figures swing widely.
 
 usage: speed.py PAGE MOVIE [PLUGHOST] [--runs N] [--engines chromium,firefox,webkit]"""
 import argparse
