@@ -24,6 +24,7 @@ machine the figures swing widely.
 
 usage: speed.py PAGE MOVIE [PLUGHOST] [--runs N] [--engines chromium,firefox,webkit]"""
 import argparse
+import contextlib
 import os
 import shutil
 import statistics
@@ -111,45 +112,49 @@ def memory(root):
     return resident << 10, own << 10
 
 
-def floor_run(name, wav_bytes):
-    """The floor, in a fresh browser of the same engine: its state as the
-    page found it (no file read before, no WAV held), so neither side
-    starts warmer or fuller than the other."""
-    downloads = tempfile.mkdtemp(prefix="web-floor-")
+@contextlib.contextmanager
+def fresh_browser(name):
+    """A new browser of the engine with the page open from disk and
+    settled, quit (and its downloads folder gone) however the run ends."""
+    downloads = tempfile.mkdtemp(prefix="web-speed-")
     e = engines.start(name, downloads)
     try:
         e.open("file://" + page)
         time.sleep(1)
-        e.run("var i = document.createElement('input'); i.type = 'file'; i.id = 'floor-file'; i.hidden = true;"
-              "document.body.append(i)")
-        e.files("#floor-file", [movie])
-        floor = e.run(FLOOR, wav_bytes)
-        if "error" in floor:
-            raise RuntimeError(floor["error"])
-        if floor["n"] != os.path.getsize(movie):
-            raise RuntimeError(f"the floor read {floor['n']} bytes")
-        return floor
+        yield e
     finally:
         e.quit()
         shutil.rmtree(downloads, ignore_errors=True)
 
 
+def floor_run(name, wav_bytes):
+    """The floor, in a fresh browser of the same engine: its state as the
+    page found it (no file read before, no WAV held), so neither side
+    starts warmer or fuller than the other."""
+    with fresh_browser(name) as e:
+        e.run("var i = document.createElement('input'); i.type = 'file'; i.id = 'floor-file'; i.hidden = true;"
+              "document.body.append(i)")
+        e.files("#floor-file", [movie])
+        floor = e.run(FLOOR, wav_bytes)
+    if "error" in floor:
+        raise RuntimeError(floor["error"])
+    if floor["n"] != os.path.getsize(movie):
+        raise RuntimeError(f"the floor read {floor['n']} bytes")
+    return floor
+
+
 def page_run(name):
-    downloads = tempfile.mkdtemp(prefix="web-speed-")
-    e = engines.start(name, downloads)
-    stop = []
-    try:
-        e.open("file://" + page)
+    with fresh_browser(name) as e:
         e.run(MARKS)
-        time.sleep(1)
         base = memory(e.root)
-        peak = list(base)
+        peak, stop = list(base), []
 
         def sample():
             while not stop:
                 peak[:] = map(max, peak, memory(e.root))
                 time.sleep(0.05)
-        t = threading.Thread(target=sample)
+        # A daemon: a run that fails leaves no sampler keeping the script alive.
+        t = threading.Thread(target=sample, daemon=True)
         t.start()
         e.files("#files", [movie])
         while not e.run("return marks.card"):
@@ -162,10 +167,6 @@ def page_run(name):
         t.join()
         m = e.run("var c = document.querySelector('.item'); return [marks.card - marks.given, marks.wav - marks.asked,"
                   " +c.dataset.wavBytes, +c.dataset.samples, +c.dataset.decodeMs]")
-    finally:
-        stop.append(1)  # the sampler ends with the run, however the run ends
-        e.quit()
-        shutil.rmtree(downloads, ignore_errors=True)
     card, wav, wav_bytes, samples, decode_ms = m
     floor = floor_run(name, wav_bytes)
     return {"card": card / 1000, "wav": wav / 1000, "floor": floor["read"] / 1000, "blob": floor["blob"] / 1000,
