@@ -1,8 +1,8 @@
 // The page: files in, one job at a time to the worker (the plug-ins and
 // their host: jobs.js, where the page's script begins), an item card for
-// each sound out.  A WAV, when it is asked for, arrives as Blobs, so a
-// played or saved item costs about its WAV's size and a looked-at one next
-// to nothing.
+// each sound out.  A WAV, when it is asked for, arrives as a file on disk,
+// or else as Blobs, so a played or saved item costs at most its WAV's size
+// in memory and a looked-at one next to nothing.
 
 var INI_KEY = 'orlimbo-web.ini', WALK_KEY = 'orlimbo-web.walk';
 
@@ -60,36 +60,45 @@ function drawWave(canvas, pairs) {
 }
 
 // The item's WAV, made the first time Play or Download asks for it: the
-// sound decoded once more and handed over in Blobs, behind the header
-// plughost writes.  Looking at an item never costs the WAV's memory, so a
-// folder of long movies costs only what the user plays or saves.  Resolves
-// to {blob, url}, or to null with the problem shown on the card.
+// sound decoded once more into a file on disk (wav_disk.js) or, where the
+// browser has none or it fails, handed over in Blobs behind the header
+// plughost writes.  Looking at an item never costs the WAV, so a folder of
+// long movies costs only what the user plays or saves.  Resolves to {blob,
+// url}, or to null with the problem shown on the card.
 function wavMaker(c, job, looked) {
   var made = null;
+  // DISK: the WAV's size to ask the worker for a file of, or 0 for Blobs.
+  var attempt = function (disk, bar) {
+    var parts = [];
+    // A sixteenth of the WAV at a time (1 to 16 MiB): few Blobs, and the
+    // blocks on their way stay small beside the WAV.
+    var block = Math.min(16 << 20, Math.max(1 << 20, Math.ceil(looked.bytes / 16)));
+    return send(Object.assign({}, job, {block: block, disk: disk}), function (m) {
+      if (m.type === 'sound') parts.push(m.chunk);
+      else if (m.kind === 'decode-progress') { bar.value = m.n; showBusy('Making the WAV of ' + job.name, m.n); }
+    }).then(function (m) {
+      if (m.diskFailed) return attempt(0, bar);
+      // Decoding is deterministic: a different sound means the file
+      // changed on disk, or the plug-in was stopped.
+      if (m.problem || m.refused || m.result !== 0 || m.bytes !== looked.bytes || m.handedOver !== looked.bytes)
+        return {problem: m.problem || 'The sound came out different this time (was ' + job.name + ' changed?); no WAV was made.'};
+      var tail = m.bytes & 1 ? [new Uint8Array(1)] : [];
+      var blob = m.wav || new Blob([m.header].concat(parts, tail), {type: 'audio/wav'});
+      c.dataset.wavBytes = blob.size;
+      c.dataset.wavMs = m.decodeMs;
+      return {blob: blob, url: URL.createObjectURL(blob)};
+    });
+  };
   return function () {
     if (made) return made;
     made = enqueue(function () {
-      var parts = [], bar = el('progress', {max: 1, class: 'making', 'aria-label': 'making the WAV of ' + job.name});
+      var bar = el('progress', {max: 1, class: 'making', 'aria-label': 'making the WAV of ' + job.name});
       c.querySelector('.links').append(bar);
       showBusy('Making the WAV of ' + job.name);
-      // A sixteenth of the WAV at a time (1 to 16 MiB): few Blobs, and the
-      // blocks on their way stay small beside the WAV.
-      var block = Math.min(16 << 20, Math.max(1 << 20, Math.ceil(looked.bytes / 16)));
-      return send(Object.assign({}, job, {block: block}), function (m) {
-        if (m.type === 'sound') parts.push(m.chunk);
-        else if (m.kind === 'decode-progress') { bar.value = m.n; showBusy('Making the WAV of ' + job.name, m.n); }
-      }).then(function (m) {
+      return attempt(44 + looked.bytes + (looked.bytes & 1), bar).then(function (wav) {
         bar.remove();
         showBusy('');
-        // Decoding is deterministic: a different sound means the file
-        // changed on disk, or the plug-in was stopped.
-        if (m.problem || m.refused || m.result !== 0 || m.bytes !== looked.bytes || m.handedOver !== looked.bytes)
-          return {problem: m.problem || 'The sound came out different this time (was ' + job.name + ' changed?); no WAV was made.'};
-        var tail = m.bytes & 1 ? [new Uint8Array(1)] : [];
-        var blob = new Blob([m.header].concat(parts, tail), {type: 'audio/wav'});
-        c.dataset.wavBytes = blob.size;
-        c.dataset.wavMs = m.decodeMs;
-        return {blob: blob, url: URL.createObjectURL(blob)};
+        return wav;
       });
     }).then(function (wav) {
       if (wav && !wav.problem) return wav;

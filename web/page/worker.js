@@ -100,11 +100,13 @@ self.onHostEvent = function (kind, a, b, n) {
   if (job) job.events.push({kind: kind, a: a, b: b, n: n});
 };
 
-// The sound goes to the page as Blobs made straight from the module's
-// memory: one copy, and the page only strings them together.
+// The sound goes to the job's file on disk (wav_disk.js), or else to the
+// page as Blobs made straight from the module's memory: one copy, and the
+// page only strings them together.
 self.onHostSound = function (data, n) {
   job.soundBytes += n;
-  post({type: 'sound', id: job.id, chunk: new Blob([HEAPU8.subarray(data, data + n)])});
+  if (job.disk) WavDisk.write(job.disk, HEAPU8.subarray(data, data + n));
+  else post({type: 'sound', id: job.id, chunk: new Blob([HEAPU8.subarray(data, data + n)])});
 };
 
 self.onHostWaveform = function (pairs, n) {
@@ -171,7 +173,8 @@ async function decode(plugin, item, f, blockSize) {
 
 // One item from Open to Close, with its info box first; its sound goes to
 // the page in blocks of m.block bytes when it asks for them (to make the
-// WAV), else only its length and waveform.
+// WAV), or to a file of m.disk bytes when one can be had, else only its
+// length and waveform.
 async function playItem(m, f) {
   var j = begin(m.id);
   var item = host.web_new_item(f, m.base, m.size, m.name, m.data);
@@ -187,10 +190,17 @@ async function playItem(m, f) {
   var info = take('field').map(function (e) { return [e.a, e.b]; });
   var boxes = take('message-box').map(function (e) { return e.b; });
   j.events = [];
+  if (m.block && m.disk) j.disk = await WavDisk.open(m.id, m.disk);
   // Timed from Open to Close, the file's reading included, and the
   // sound's way to the page when it goes there.
   var started = performance.now();
-  var result = await decode(m.plugin, item, f, m.block);
+  var result;
+  try {
+    result = await decode(m.plugin, item, f, m.block);
+  } catch (err) {
+    if (j.disk) await WavDisk.finish(j.disk, null);
+    throw err;
+  }
   var ms = performance.now() - started;
   host.web_delete_item(item);
   var refused = take('refused')[0];
@@ -208,6 +218,11 @@ async function playItem(m, f) {
     host.web_wav_header(answer.rate, answer.channels, answer.bits, answer.bytes, at);
     answer.header = HEAPU8.slice(at, at + 44).buffer;
     Module._free(at);
+  }
+  // The file, complete, or the word that the disk failed it.
+  if (j.disk) {
+    answer.wav = await WavDisk.finish(j.disk, answer.header);
+    answer.diskFailed = j.disk.failed;
   }
   if (answer.waveform) post(answer, [answer.waveform.buffer]); else post(answer);
 }

@@ -126,8 +126,28 @@ def reference(name):
         return f.read()
 
 
+# The page's private files (where its worker may write them, the page
+# makes its WAVs there): their names and sizes.
+PRIVATE_FILES = ("var dir = await navigator.storage.getDirectory(), out = [];"
+                 "for await (var [name, h] of dir.entries()) out.push([name, (await h.getFile()).size]);"
+                 "return out.sort();")
+STALE, LIVE = "orlimbo-wav-00000000deadbeef-1.wav", "orlimbo-wav-00000000cafef00d-1.wav"
+
 try:
     e.open("file://" + page)
+    # Chromium and Firefox let a worker write the page's private files;
+    # WebKitGTK gives a page from file:// none, so there the WAVs are Blobs.
+    disk = e.run("var w = new Worker(URL.createObjectURL(new Blob(['postMessage(!!(self.FileSystemSyncAccessHandle"
+                 " && navigator.storage && navigator.storage.getDirectory && navigator.locks))'])));"
+                 "return await new Promise(function (r) { w.onmessage = function (m) { r(m.data); }; })")
+    check(disk or engine_name == "webkit", "the page's worker can write the page's private files")
+    if disk:
+        # Left by two other pages: one closed (its lock free), one open.
+        e.run("var dir = await navigator.storage.getDirectory(), lock = arguments[1].slice(0, 28);"
+              "for (var name of arguments) { var w = await (await dir.getFileHandle(name, {create: true})).createWritable();"
+              "  await w.write('x'); await w.close(); }"
+              "await new Promise(function (held) { navigator.locks.request(lock, function () {"
+              "  held(); return new Promise(function () {}); }); });", STALE, LIVE)
     files = [path(n) for n in ("stereo.mve", "music-4.08", "disc.iso", "broken.mve", "eight.mve", "changing.mve")]
     e.files("#files", files)
     # Six files: the movie, the sound, the image's two movies, the damaged
@@ -161,6 +181,15 @@ try:
               f"{name}: the movie found in the image equals plughost's extract")
         got = download(name, "a.wav")
         check(got is not None and got[1] == reference(inner + ".ref.wav"), f"{name}: its WAV equals {inner}'s")
+
+    if disk:
+        listed = e.run(PRIVATE_FILES)
+        names = [n for n, _ in listed]
+        made = e.run("return Array.from(document.querySelectorAll('.item[data-wav-bytes]')).map(c => +c.dataset.wavBytes)")
+        check(STALE not in names and LIVE in names and len(made) == 5 and
+              sorted(size for n, size in listed if n not in (STALE, LIVE)) == sorted(made),
+              "each WAV made is a private file of its size; a closed page's file is gone, an open page's kept: "
+              + repr(listed))
 
     # Walking is velmora's setting, off until Settings turns it on; the page
     # then starts the plug-ins again with it in their INI file.
@@ -272,6 +301,22 @@ try:
     check(wait_until(lambda: text("#items .too-old"), 10) == "This browser is too old for this page: it needs Chrome or Edge"
           " 91, Firefox 89, Safari 16.4 or a later version." and e.run("return document.getElementById('files').disabled"),
           "a browser too old for the page is told so in one sentence, and offered no file button")
+
+    # A disk that fails the page's writes: the WAV is made again in Blobs,
+    # and no file is left behind (the files of the page before it, closed
+    # now, are removed too).
+    if disk:
+        with open(path("full-disk.html"), "w", encoding="utf-8") as f:
+            f.write(html.replace("var WavDisk = (function () {",
+                                 "FileSystemSyncAccessHandle.prototype.write = function () { return 0; };\n"
+                                 "var WavDisk = (function () {", 1))
+        e.open("file://" + path("full-disk.html"))
+        e.files("#files", [path("stereo.mve")])
+        wait_until(lambda: text(card("stereo.mve") + " a.wav"), 60)
+        got = download("stereo.mve", "a.wav")
+        left = [n for n, _ in e.run(PRIVATE_FILES) if n.startswith("orlimbo-wav-")]
+        check(got is not None and got[1] == reference("stereo.mve.ref.wav") and not left,
+              "with the disk failing its writes, the WAV still equals plughost's and no file is left: " + repr(left))
 finally:
     e.quit()
 print(f"{engine_name}: {len(checks) - len(failures)} checks passed, {len(failures)} failed; "
