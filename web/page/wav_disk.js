@@ -7,15 +7,21 @@
 // windows, a full disk), the worker hands the sound over in Blobs instead.
 //
 // A page's files carry its own random id, and the page's worker holds a
-// lock of that name for as long as it lives.  A page that opens removes the
-// files of every page whose lock nobody holds (closed or crashed), so a WAV
-// outlives its page only until the next one opens.
+// lock of that name for as long as it lives.  A page's worker, as it
+// starts, removes the files of every page whose lock nobody holds (closed
+// or crashed), so a WAV outlives its page only until the next one opens.
 
 var WavDisk = (function () {
   var PREFIX = 'orlimbo-wav-';
   var ready = null; // the folder, or null: no files here
 
+  // Takes the page's lock and clears what closed pages left, once.
   function start() {
+    if (!ready) ready = clear();
+    return ready;
+  }
+
+  function clear() {
     if (!self.FileSystemSyncAccessHandle || !self.navigator.storage || !navigator.storage.getDirectory ||
         !navigator.locks)
       return Promise.resolve(null);
@@ -43,8 +49,7 @@ var WavDisk = (function () {
   // given its size at once, so a disk or quota too small for it is known
   // before the sound is decoded.
   async function open(job, size) {
-    if (!ready) ready = start();
-    var here = await ready;
+    var here = await start();
     if (!here) return null;
     var name = PREFIX + here.id + '-' + job + '.wav', handle = null;
     try {
@@ -95,5 +100,5 @@ var WavDisk = (function () {
     return null;
   }
 
-  return {open: open, write: write, finish: finish};
+  return {start: start, open: open, write: write, finish: finish};
 })();

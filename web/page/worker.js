@@ -323,6 +323,7 @@ var Module = {
       } catch (err) {
         blobsReadable = false;
       }
+      WavDisk.start();
       ready = true;
       pending.splice(0).forEach(function (m) { self.onmessage({data: m}); });
     });
