@@ -8,7 +8,12 @@ var nextId = 1, waiting = new Map(), queue = Promise.resolve();
 var plugins = [];
 var WATCHDOG_MS = 20000;
 
+// The page's id while it is open, for its WAV files (wav_disk.js), from
+// its first worker on.
+var pageId = null;
+
 function startWorker() {
+  if (!pageId) pageId = WavDisk.hold();
   var url = URL.createObjectURL(new Blob([workerSource], {type: 'text/javascript'}));
   worker = new Worker(url);
   URL.revokeObjectURL(url);
@@ -20,7 +25,9 @@ function startWorker() {
     else if (m.type === 'done') { waiting.delete(m.id); w.resolve(m); }
     else if (w.onMessage) w.onMessage(m);
   };
-  workerReady = send({type: 'start', ini: store.getItem(INI_KEY) || '', walking: walkAllowed()}).then(function (m) {
+  workerReady = pageId.then(function (id) {
+    return send({type: 'start', ini: store.getItem(INI_KEY) || '', walking: walkAllowed(), page: id});
+  }).then(function (m) {
     plugins = m.plugins || [];
   });
   return workerReady;

@@ -6,42 +6,54 @@
 // the browser has no such files, or one cannot be made or written (private
 // windows, a full disk), the worker hands the sound over in Blobs instead.
 //
-// A page's files carry its own random id, and the page's worker holds a
-// lock of that name for as long as it lives.  A page's worker, as it
-// starts, removes the files of every page whose lock nobody holds (closed
-// or crashed), so a WAV outlives its page only until the next one opens.
+// A page's files carry its id, and the page holds a lock of that name for
+// as long as it is open (its worker may be replaced meanwhile).  A worker,
+// as it starts, removes the files of every page whose lock nobody holds
+// (closed or crashed), so a WAV outlives its page only until the next one
+// opens.  The page's script (hold) and the worker's (the rest) both
+// include this file.
 
 var WavDisk = (function () {
   var PREFIX = 'orlimbo-wav-';
-  var ready = null; // the folder, or null: no files here
+  var ready = Promise.resolve(null); // the folder and the page's id, or null: no files here
 
-  // Takes the page's lock and clears what closed pages left, once.
-  function start() {
-    if (!ready) ready = clear();
-    return ready;
+  // The page's id, once the page holds its lock (until it closes); null
+  // where the browser has no locks.
+  function hold() {
+    return new Promise(function (resolve) {
+      if (!navigator.locks || !self.crypto) { resolve(null); return; }
+      var id = PREFIX + Array.from(crypto.getRandomValues(new Uint8Array(8)), function (b) {
+        return (256 + b).toString(16).slice(1);
+      }).join('');
+      navigator.locks.request(id, function () { resolve(id); return new Promise(function () {}); })
+        .catch(function () { resolve(null); });
+    });
   }
 
-  function clear() {
-    if (!self.FileSystemSyncAccessHandle || !self.navigator.storage || !navigator.storage.getDirectory ||
-        !navigator.locks)
-      return Promise.resolve(null);
-    var id = Array.from(crypto.getRandomValues(new Uint8Array(8)), function (b) { return (256 + b).toString(16).slice(1); }).join('');
-    var held = new Promise(function (resolve) {
-      navigator.locks.request(PREFIX + id, function () { resolve(); return new Promise(function () {}); });
-    });
-    return held.then(function () { return navigator.storage.getDirectory(); }).then(async function (dir) {
-      var others = new Map(); // page id: its files
+  // The files of page ID (its lock held) from now on, and what closed pages
+  // left cleared first; without an ID, none.
+  function start(id) {
+    ready = clear(id);
+  }
+
+  async function clear(id) {
+    if (!id || !self.FileSystemSyncAccessHandle || !self.navigator.storage || !navigator.storage.getDirectory)
+      return null;
+    try {
+      var dir = await navigator.storage.getDirectory(), others = new Map(); // page id: its files
       for await (var name of dir.keys()) {
-        var m = /^orlimbo-wav-([0-9a-f]+)-/.exec(name);
+        var m = /^(orlimbo-wav-[0-9a-f]+)-/.exec(name);
         if (m && m[1] !== id) others.set(m[1], (others.get(m[1]) || []).concat(name));
       }
       await Promise.all(Array.from(others, function (other) {
-        return navigator.locks.request(PREFIX + other[0], {ifAvailable: true}, function (lock) {
+        return navigator.locks.request(other[0], {ifAvailable: true}, function (lock) {
           return lock && Promise.all(other[1].map(function (name) { return dir.removeEntry(name).catch(function () {}); }));
         });
       }));
       return {dir: dir, id: id};
-    }).catch(function () { return null; });
+    } catch (err) {
+      return null;
+    }
   }
 
   // A file of SIZE bytes for job JOB's WAV, its sound to start after the 44
@@ -49,15 +61,15 @@ var WavDisk = (function () {
   // given its size at once, so a disk or quota too small for it is known
   // before the sound is decoded.
   async function open(job, size) {
-    var here = await start();
+    var here = await ready;
     if (!here) return null;
-    var name = PREFIX + here.id + '-' + job + '.wav', handle = null;
+    var name = here.id + '-' + job + '.wav', handle = null;
     try {
       var file = await here.dir.getFileHandle(name, {create: true});
       handle = await file.createSyncAccessHandle();
       handle.truncate(size);
       if (handle.getSize() !== size) throw new Error('not sized');
-      return {dir: here.dir, name: name, file: file, handle: handle, size: size, at: 44, failed: false};
+      return {dir: here.dir, name: name, file: file, handle: handle, size: size, at: 44, failed: false, over: false};
     } catch (err) {
       if (handle) handle.close();
       here.dir.removeEntry(name).catch(function () {});
@@ -69,8 +81,14 @@ var WavDisk = (function () {
   // buffer of their size each time, several times slower.
   var PIECE = 1 << 20;
   function write(sink, bytes, at) {
-    if (sink.failed) return;
+    if (sink.failed || sink.over) return;
     var to = at === undefined ? sink.at : at;
+    // More sound than the file was sized for (the movie changed since it
+    // was looked at): not written, and the file not kept.
+    if (to + bytes.length > sink.size) {
+      sink.over = true;
+      return;
+    }
     try {
       for (var i = 0; i < bytes.length; i += PIECE) {
         var piece = bytes.subarray(i, Math.min(bytes.length, i + PIECE));
@@ -85,9 +103,10 @@ var WavDisk = (function () {
   // The WAV complete: HEADER written before the sound, the file closed and
   // given back as a File (on disk).  Null, and the file gone, when a write
   // failed, HEADER is null (no sound to keep) or the sound did not fill the
-  // file to its size (a pad byte after an odd length is there already).
+  // file to its size exactly (a pad byte after an odd length is there
+  // already).
   async function finish(sink, header) {
-    var keep = header && !sink.failed && sink.at + ((sink.at - 44) & 1) === sink.size;
+    var keep = header && !sink.failed && !sink.over && sink.at + ((sink.at - 44) & 1) === sink.size;
     if (keep) write(sink, new Uint8Array(header), 0);
     // Not flushed: the file only has to outlive the page, not a power cut.
     sink.handle.close();
@@ -100,5 +119,5 @@ var WavDisk = (function () {
     return null;
   }
 
-  return {start: start, open: open, write: write, finish: finish};
+  return {hold: hold, start: start, open: open, write: write, finish: finish};
 })();

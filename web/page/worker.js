@@ -267,6 +267,7 @@ var ready = false;
 async function handle(m) {
   if (m.type === 'start') {
     walking = m.walking;
+    WavDisk.start(m.page);
     FS.writeFile(INI, m.ini || '');
     pluginCount = host.web_load(INI);
     var plugins = [];
@@ -323,7 +324,6 @@ var Module = {
       } catch (err) {
         blobsReadable = false;
       }
-      WavDisk.start();
       ready = true;
       pending.splice(0).forEach(function (m) { self.onmessage({data: m}); });
     });
