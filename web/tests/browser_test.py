@@ -8,8 +8,11 @@ as .mve files equal to plughost scan --extract's, play an item whose WAV
 was not made yet, and show velmora's refusal text for the damaged movie.
 A movie dropped on the page gets its card too; every control is reached
 with Tab and shows its focus; axe-core finds no accessibility fault; a
-browser without what the page needs is told so in one sentence.  Leaves
-a screenshot beside its inputs (page-ENGINE.png).
+browser without what the page needs is told so in one sentence.  Where
+the page keeps its WAVs as private files, those are exactly its WAVs
+made, what a closed page left is removed, and a disk that fails the
+page's writes still gives the right WAV.  Leaves a screenshot beside its
+inputs (page-ENGINE.png).
 
 usage: browser_test.py PAGE NATIVE_BIN WORK_DIR [ENGINE]"""
 import base64
