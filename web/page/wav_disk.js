@@ -18,10 +18,12 @@ var WavDisk = (function () {
   var ready = Promise.resolve(null); // the folder and the page's id, or null: no files here
 
   // The page's id, once the page holds its lock (until it closes); null
-  // where the browser has no locks.
+  // where the browser has no locks, or grants none within 2 s (the page
+  // then starts without files rather than waits).
   function hold() {
     return new Promise(function (resolve) {
       if (!navigator.locks || !self.crypto) { resolve(null); return; }
+      setTimeout(function () { resolve(null); }, 2000);
       var id = PREFIX + Array.from(crypto.getRandomValues(new Uint8Array(8)), function (b) {
         return (256 + b).toString(16).slice(1);
       }).join('');
