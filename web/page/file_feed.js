@@ -1,6 +1,6 @@
 // How the page's worker gets a file's bytes in order while the module
-// decodes: from a worker of its own (the reader) or, where a worker may not
-// read the user's files at all, from the page.  The worker's script goes on
+// decodes: from the page's file reader (another worker) or, where a worker
+// may not read the user's files at all, from the page itself.  The worker's script goes on
 // from worker.js to this file.
 
 // A file the browser can no longer read: changed or removed on disk since
@@ -13,9 +13,9 @@ function gone(f) {
 
 // The file read in order from some offset on, a chunk at a time, a chunk
 // bigger than asked for kept for the next read.  Another thread reads it
-// while the module decodes: a worker of the worker's own (the reader below)
-// or, where the worker may not read the file at all, the page (ask), a few
-// chunks ahead either way.
+// while the module decodes: the reader (file_reader.js) or, where the
+// worker may not read the file at all, the page (ask), a few chunks ahead
+// either way.
 function FileFeed(f, offset) {
   this.file = f;
   this.at = offset;
@@ -30,7 +30,7 @@ function FileFeed(f, offset) {
   this.waiting = null;
   this.ended = false;
   feeds.set(this.id, this);
-  reader().postMessage({type: 'open', id: this.id, file: f, offset: offset, ahead: READ_AHEAD});
+  readerPort.postMessage({type: 'open', id: this.id, file: f, offset: offset, ahead: READ_AHEAD});
 }
 // At most max bytes from where the last read stopped, or null at the end.
 FileFeed.prototype.read = async function (max) {
@@ -71,7 +71,7 @@ FileFeed.prototype.got = function (m) {
 };
 // A chunk used up: its buffer goes back to the reader to be filled again.
 FileFeed.prototype.done = function (chunk) {
-  reader().postMessage({type: 'more', id: this.id, buffer: chunk.buffer}, [chunk.buffer]);
+  readerPort.postMessage({type: 'more', id: this.id, buffer: chunk.buffer}, [chunk.buffer]);
 };
 FileFeed.prototype.askAhead = function () {
   while (this.asks.length < 3 && this.askedTo < this.file.size) {
@@ -90,92 +90,25 @@ function answerable(asking) {
 FileFeed.prototype.cancel = function () {
   if (this.asks) return;
   feeds.delete(this.id);
-  reader().postMessage({type: 'cancel', id: this.id});
+  readerPort.postMessage({type: 'cancel', id: this.id});
 };
 
-// The reader: a worker that reads files for this one, in order from an
-// offset, ahead of what has been used by at most `ahead` bytes, and sends
-// the chunks over (transferred, not copied).  Chunks fill whole buffers of
-// CHUNK bytes, and used buffers come back to be filled again, so reading
-// a file of any size costs the same few megabytes.  Where the file's
-// stream is a byte stream the bytes are read straight into those buffers;
-// elsewhere the stream's own chunks are copied in.
-var READ_AHEAD = 8 << 20, READ_CHUNK = 2 << 20;
-function readerMain(CHUNK) {
-  var streams = new Map();
-  // One loop a stream, from open to its end or cancel, waiting while the
-  // decoder holds `ahead` bytes it has not used.
-  function pump(s) {
-    (async function () {
-      for (;;) {
-        while (s.ahead <= 0 && !s.stopped) await new Promise(function (resolve) { s.wake = resolve; });
-        if (s.stopped) return;
-        var buffer = s.spare.pop() || new ArrayBuffer(CHUNK), n = 0, end = false;
-        while (n < CHUNK && !end) {
-          if (s.byob) {
-            var got = await s.byob.read(new Uint8Array(buffer, n));
-            if (got.value) { buffer = got.value.buffer; n += got.value.length; }
-            if (got.done) end = true;
-          } else {
-            if (!s.left || !s.left.length) {
-              var chunk = await s.chunks.read();
-              if (chunk.done) { end = true; break; }
-              s.left = chunk.value;
-            }
-            var take = s.left.subarray(0, CHUNK - n);
-            new Uint8Array(buffer, n).set(take);
-            s.left = s.left.subarray(take.length);
-            n += take.length;
-          }
-        }
-        if (s.stopped) return;
-        if (n) { s.ahead -= n; postMessage({id: s.id, bytes: buffer, length: n}, [buffer]); }
-        if (end) { postMessage({id: s.id, end: true}); streams.delete(s.id); return; }
-      }
-    })().catch(function () {
-      if (!s.stopped) postMessage({id: s.id, end: true, failed: true});
-      streams.delete(s.id);
-    });
-  }
-  function wake(s) { if (s.wake) { s.wake(); s.wake = null; } }
-  onmessage = function (e) {
-    var m = e.data, s = streams.get(m.id);
-    if (m.type === 'open') {
-      var stream = m.file.slice(m.offset).stream();
-      s = {id: m.id, ahead: m.ahead, spare: []};
-      try { s.byob = stream.getReader({mode: 'byob'}); } catch (err) { s.chunks = stream.getReader(); }
-      streams.set(m.id, s);
-      pump(s);
-    } else if (s && m.type === 'more') {
-      s.ahead += m.buffer.byteLength;
-      s.spare.push(m.buffer);
-      wake(s);
-    } else if (s && m.type === 'cancel') {
-      s.stopped = true;
-      streams.delete(m.id);
-      wake(s);
-      (s.byob || s.chunks).cancel().catch(function () {});
-    }
-  };
-}
-var feeds = new Map(), nextFeed = 1, readerWorker = null;
-function reader() {
-  if (!readerWorker) {
-    // The script's address lives as long as the reader: a browser may load
-    // a worker's script after new Worker returns.
-    var url = URL.createObjectURL(new Blob(['(' + readerMain + ')(' + READ_CHUNK + ')'], {type: 'text/javascript'}));
-    readerWorker = new Worker(url);
-    readerWorker.onmessage = function (e) {
+// The reader (file_reader.js, started by the page): the port to it, given
+// in the 'start' job, and what it sends routed to its feed.  The feeds
+// still open fail when the page says that the reader stopped.
+var READ_AHEAD = 8 << 20;
+var feeds = new Map(), nextFeed = 1, readerPort = null;
+function useReader(port) {
+  readerPort = port;
+  if (port) {
+    port.onmessage = function (e) {
       var feed = feeds.get(e.data.id);
       if (feed) feed.got(e.data);
     };
-    // A reader that cannot run leaves no feed waiting for it.
-    readerWorker.onerror = function (e) {
-      e.preventDefault();
-      feeds.forEach(function (feed) { feed.got({end: true, failed: 'the page\'s file reader stopped: ' + e.message}); });
-    };
   }
-  return readerWorker;
+}
+function readerFailed(message) {
+  feeds.forEach(function (feed) { feed.got({end: true, failed: 'the page\'s file reader stopped: ' + message}); });
 }
 
 // Where a worker may not read Blobs at all (WebKit, with the page opened

@@ -3,7 +3,7 @@
 // to it, and the answers back.  The page's script goes on in page.js.
 
 var workerSource = document.getElementById('worker-source').textContent;
-var worker = null, workerReady = null;
+var worker = null, workerReady = null, reader = null; // reader: file_reader.js
 var nextId = 1, waiting = new Map(), queue = Promise.resolve();
 var plugins = [];
 var WATCHDOG_MS = 20000;
@@ -15,8 +15,10 @@ var pageId = null;
 function startWorker() {
   if (!pageId) pageId = WavDisk.hold();
   var url = URL.createObjectURL(new Blob([workerSource], {type: 'text/javascript'}));
-  worker = new Worker(url);
+  var own = worker = new Worker(url);
   URL.revokeObjectURL(url);
+  reader = startReader(function (message) { own.postMessage({type: 'reader-failed', message: message}); });
+  var port = reader.port;
   worker.onmessage = function (e) {
     var m = e.data, w = waiting.get(m.id);
     if (!w) return;
@@ -26,11 +28,18 @@ function startWorker() {
     else if (w.onMessage) w.onMessage(m);
   };
   workerReady = pageId.then(function (id) {
-    return send({type: 'start', ini: store.getItem(INI_KEY) || '', walking: walkAllowed(), page: id});
+    return send({type: 'start', ini: store.getItem(INI_KEY) || '', walking: walkAllowed(), page: id, reader: port},
+      null, [port]);
   }).then(function (m) {
     plugins = m.plugins || [];
   });
   return workerReady;
+}
+
+// The worker stopped, and its reader with it.
+function stopWorker() {
+  worker.terminate();
+  reader.worker.terminate();
 }
 
 // Bytes of a job's file read for the worker, where it may not read files
@@ -70,7 +79,7 @@ function send(message, onMessage, transfer) {
       if (Date.now() - w.seen > WATCHDOG_MS) {
         clearInterval(timer);
         waiting.delete(id);
-        worker.terminate();
+        stopWorker();
         waiting.forEach(function (other) { other.resolve({problem: 'stopped'}); });
         waiting.clear();
         startWorker();

@@ -315,7 +315,7 @@ walk.onchange = function () {
       var ini = m.ini || '';
       if (section) ini = setIniKey(ini, section.name, 'NoWalk', walk.checked ? 'off' : 'on');
       store.setItem(INI_KEY, ini);
-      worker.terminate();
+      stopWorker();
       return startWorker();
     });
   });

@@ -267,6 +267,7 @@ var ready = false;
 async function handle(m) {
   if (m.type === 'start') {
     walking = m.walking;
+    useReader(m.reader);
     WavDisk.start(m.page);
     FS.writeFile(INI, m.ini || '');
     pluginCount = host.web_load(INI);
@@ -304,6 +305,7 @@ async function handle(m) {
 var jobs = Promise.resolve();
 self.onmessage = function (e) {
   if (e.data.type === 'bytes') { answered(e.data); return; }
+  if (e.data.type === 'reader-failed') { readerFailed(e.data.message); return; }
   if (!ready) { pending.push(e.data); return; }
   var m = e.data;
   jobs = jobs.then(function () { return handle(m); }).catch(function (err) {
@@ -317,13 +319,6 @@ var Module = {
   onRuntimeInitialized: function () {
     bind();
     new Blob([new Uint8Array(1)]).arrayBuffer().catch(function () { blobsReadable = false; }).then(function () {
-      // The reader is started now, not on the first file; where a worker
-      // may not start one, the page reads instead.
-      try {
-        if (blobsReadable) reader();
-      } catch (err) {
-        blobsReadable = false;
-      }
       ready = true;
       pending.splice(0).forEach(function (m) { self.onmessage({data: m}); });
     });
