@@ -54,7 +54,7 @@ self.onHostRead = function (file, offset, dst, n) {
 // read for the worker.
 var extent = null;
 async function handOver(f, base, size) {
-  extent = null;
+  dropExtent();
   if (!blobsReadable) extent = {base: base, bytes: new Uint8Array(await ask(f, base, Math.min(size, f.size - base)))};
 }
 
@@ -86,6 +86,11 @@ async function fill(id, offset) {
     kept += bytes.length;
   }
   host.web_window_filled(id, offset, kept);
+}
+
+function dropExtent() {
+  if (extent) release(extent.bytes.buffer);
+  extent = null;
 }
 
 function dropFeed() {
@@ -298,7 +303,7 @@ async function handle(m) {
   else if (m.type === 'play') await playItem(m, 1);
   else if (m.type === 'length') await measure(m, 1);
   job = null;
-  extent = null;
+  dropExtent();
 }
 
 // Jobs one after another, also while one waits for its file.
@@ -310,7 +315,7 @@ self.onmessage = function (e) {
   var m = e.data;
   jobs = jobs.then(function () { return handle(m); }).catch(function (err) {
     job = null;
-    extent = null;
+    dropExtent();
     post({type: 'done', id: m.id, problem: err && err.unreadable ? err.message : 'The page\'s host failed: ' + err});
   });
 };
