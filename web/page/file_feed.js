@@ -1,7 +1,7 @@
 // How the page's worker gets a file's bytes in order while the module
 // decodes: from the page's file reader (another worker) or, where a worker
-// may not read the user's files at all, from the page itself.  The worker's script goes on
-// from worker.js to this file.
+// may not read the user's files at all, from the page itself.  The
+// worker's script goes on from worker.js to this file.
 
 // A file the browser can no longer read: changed or removed on disk since
 // the user gave it (the browser then refuses every read of it).
@@ -30,7 +30,7 @@ function FileFeed(f, offset) {
   this.waiting = null;
   this.ended = false;
   feeds.set(this.id, this);
-  readerPort.postMessage({type: 'open', id: this.id, file: f, offset: offset, ahead: READ_AHEAD});
+  toReader({type: 'open', id: this.id, file: f, offset: offset, ahead: READ_AHEAD});
 }
 // At most max bytes from where the last read stopped, or null at the end.
 FileFeed.prototype.read = async function (max) {
@@ -72,7 +72,7 @@ FileFeed.prototype.got = function (m) {
 };
 // A chunk used up: its buffer goes back to the reader to be filled again.
 FileFeed.prototype.done = function (chunk) {
-  readerPort.postMessage({type: 'more', id: this.id, buffer: chunk.buffer}, [chunk.buffer]);
+  toReader({type: 'more', id: this.id, buffer: chunk.buffer}, [chunk.buffer]);
 };
 FileFeed.prototype.askAhead = function () {
   while (this.asks.length < 3 && this.askedTo < this.file.size) {
@@ -91,22 +91,20 @@ function answerable(asking) {
 FileFeed.prototype.cancel = function () {
   if (this.asks) return;
   feeds.delete(this.id);
-  readerPort.postMessage({type: 'cancel', id: this.id});
+  toReader({type: 'cancel', id: this.id});
 };
 
-// The reader (file_reader.js, started by the page): the port to it, given
-// in the 'start' job, and what it sends routed to its feed.  The feeds
-// still open fail when the page says that the reader stopped.
+// The reader (file_reader.js), started by the page, which passes on what
+// the worker asks of it and what it sends back: chunks to their feed, or
+// word that it stopped (the feeds still open then fail).
 var READ_AHEAD = 8 << 20;
-var feeds = new Map(), nextFeed = 1, readerPort = null;
-function useReader(port) {
-  readerPort = port;
-  if (port) {
-    port.onmessage = function (e) {
-      var feed = feeds.get(e.data.id);
-      if (feed) feed.got(e.data);
-    };
-  }
+var feeds = new Map(), nextFeed = 1;
+function toReader(request, transfer) {
+  self.postMessage({type: 'reader', request: request}, transfer || []);
+}
+function fromReader(m) {
+  var feed = feeds.get(m.id);
+  if (feed) feed.got(m);
 }
 function readerFailed(message) {
   feeds.forEach(function (feed) { feed.got({end: true, failed: 'the page\'s file reader stopped: ' + message}); });

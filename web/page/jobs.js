@@ -17,9 +17,11 @@ function startWorker() {
   var url = URL.createObjectURL(new Blob([workerSource], {type: 'text/javascript'}));
   var own = worker = new Worker(url);
   URL.revokeObjectURL(url);
-  reader = startReader(function (message) { own.postMessage({type: 'reader-failed', message: message}); });
-  var port = reader.port;
+  var ownReader = reader = startReader(own, function (message) {
+    own.postMessage({type: 'reader-failed', message: message});
+  });
   worker.onmessage = function (e) {
+    if (e.data.type === 'reader') { ownReader.relay(e.data.request); return; }
     var m = e.data, w = waiting.get(m.id);
     if (!w) return;
     w.seen = Date.now();
@@ -28,8 +30,7 @@ function startWorker() {
     else if (w.onMessage) w.onMessage(m);
   };
   workerReady = pageId.then(function (id) {
-    return send({type: 'start', ini: store.getItem(INI_KEY) || '', walking: walkAllowed(), page: id, reader: port},
-      null, [port]);
+    return send({type: 'start', ini: store.getItem(INI_KEY) || '', walking: walkAllowed(), page: id});
   }).then(function (m) {
     plugins = m.plugins || [];
   });

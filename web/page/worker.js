@@ -272,7 +272,6 @@ var ready = false;
 async function handle(m) {
   if (m.type === 'start') {
     walking = m.walking;
-    useReader(m.reader);
     WavDisk.start(m.page);
     FS.writeFile(INI, m.ini || '');
     pluginCount = host.web_load(INI);
@@ -310,6 +309,7 @@ async function handle(m) {
 var jobs = Promise.resolve();
 self.onmessage = function (e) {
   if (e.data.type === 'bytes') { answered(e.data); return; }
+  if (e.data.type === 'read-chunk') { fromReader(e.data.chunk); return; }
   if (e.data.type === 'reader-failed') { readerFailed(e.data.message); return; }
   if (!ready) { pending.push(e.data); return; }
   var m = e.data;

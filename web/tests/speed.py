@@ -65,7 +65,7 @@ var file = document.getElementById('floor-file').files[0], wavBytes = arguments[
 var extra = "\\nvar pageJobs = self.onmessage; self.onmessage = async function (e) {" +
   " if (e.data.type !== 'floor') return pageJobs(e);" +
   " while (!ready) await new Promise(function (r) { setTimeout(r, 10); });" +
-  " job = {id: e.data.id}; useReader(e.data.reader); var warm = new FileFeed(new Blob([new Uint8Array(1)]), 0); while (await warm.read(1));" +
+  " job = {id: e.data.id}; var warm = new FileFeed(new Blob([new Uint8Array(1)]), 0); while (await warm.read(1));" +
   " var f = e.data.file, t = performance.now(), feed = new FileFeed(f, 0), n = 0, b;" +
   " while ((b = await feed.read(4 << 20))) n += b.length;" +
   " var read = performance.now() - t, bytes = new Uint8Array(e.data.wavBytes); t = performance.now();" +
@@ -73,15 +73,16 @@ var extra = "\\nvar pageJobs = self.onmessage; self.onmessage = async function (
   " postMessage({type: 'done', id: e.data.id, n: n, read: read, blob: made, size: blob.size}); };";
 var src = document.getElementById('worker-source').textContent + extra;
 var w = new Worker(URL.createObjectURL(new Blob([src], {type: 'text/javascript'})));
-var r = startReader(function () {});
+var r = startReader(w, function () {});
 return await new Promise(function (resolve) {
   w.onmessage = function (e) {
-    if (e.data.type === 'read') readFor(w, file, e.data);
+    if (e.data.type === 'reader') r.relay(e.data.request);
+    else if (e.data.type === 'read') readFor(w, file, e.data);
     else if (e.data.type === 'done') { w.terminate(); r.worker.terminate(); resolve(e.data); }
   };
   w.onerror = function (e) { resolve({error: "the floor's worker failed: " + e.message}); };
   setTimeout(function () { resolve({error: "the floor's worker gave no answer in 100 s"}); }, 100000);
-  w.postMessage({type: 'floor', id: 1, file: file, wavBytes: wavBytes, reader: r.port}, [r.port]);
+  w.postMessage({type: 'floor', id: 1, file: file, wavBytes: wavBytes});
 });
 """
 
