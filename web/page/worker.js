@@ -142,6 +142,8 @@ function bind() {
   c('web_scan', 'number', ['number', 'number', 'number']);
   c('web_wav_header', null, ['number', 'number', 'number', 'number', 'number']);
   c('web_open_streams', 'number', []);
+  c('web_warm_up_movie', 'number', ['number']);
+  c('web_warm_up_bytes', 'number', []);
 }
 
 var INI = '/plughost.ini';
@@ -280,6 +282,13 @@ async function handle(m) {
     for (var p = 0; p < pluginCount; p++) host.web_describe(p);
     take('plugin').forEach(function (e) { plugins.push({name: e.a, version: e.b}); });
     post({type: 'done', id: m.id, plugins: plugins});
+    return;
+  }
+  if (m.type === 'warm-up') {
+    var at = host.web_warm_up_movie(m.ms), n = host.web_warm_up_bytes();
+    var movie = n ? new Blob([HEAPU8.subarray(at, at + n)]) : null;
+    host.web_warm_up_movie(0);
+    post({type: 'done', id: m.id, movie: movie});
     return;
   }
   if (m.type === 'shutdown') {

@@ -2,7 +2,8 @@
 // The page's WebAssembly module (web_host.js, as the worker runs it) on a
 // sparse 5 GiB disc image with a movie at 4.5 GiB: its scan must find the
 // movie at its 64-bit start, and the plug-in must take the item there.  Also
-// checks that the module's WAV header is the one plughost writes.
+// checks that the module's WAV header is the one plughost writes, and that
+// its warm-up movie (the page's first look, jobs.js) plays whole.
 'use strict';
 const fs = require('fs');
 const path = require('path');
@@ -29,7 +30,13 @@ globalThis.self = globalThis;
 globalThis.location = {href: 'file://' + path.dirname(modulePath) + '/'};
 let events = [];
 globalThis.ansiText = (p) => { let s = ''; for (; HEAPU8[p]; p++) s += String.fromCharCode(HEAPU8[p]); return s; };
-self.onHostRead = (file, offset, dst, n) => fs.readSync(fd, HEAPU8, dst, n, offset);
+let warmUp = null; // file 2: the module's warm-up movie
+self.onHostRead = (file, offset, dst, n) => {
+  if (file !== 2) return fs.readSync(fd, HEAPU8, dst, n, offset);
+  const part = warmUp.subarray(offset, offset + n);
+  HEAPU8.set(part, dst);
+  return part.length;
+};
 self.onHostEvent = (kind, a, b, n) => events.push({kind, a, b, n});
 self.onHostSound = () => {};
 self.onHostWaveform = () => {};
@@ -59,9 +66,24 @@ globalThis.Module = {
     if (h.getUint32(4, true) !== 36 + 1001 + 1 || h.getUint32(28, true) !== 44100 || h.getUint32(40, true) !== 1001)
       fail('the module\'s WAV header is not plughost\'s');
     Module._free(out);
+    // The warm-up movie: 20 s of stereo 16-bit sound at 22050 Hz, all of it
+    // decoded by the plug-in the player would choose for it.
+    const at2 = c('web_warm_up_movie', 'number', ['number'])(20000);
+    warmUp = HEAPU8.slice(at2, at2 + c('web_warm_up_bytes', 'number', [])());
+    c('web_warm_up_movie', 'number', ['number'])(0);
+    const warm = newItem(2, 0, warmUp.length, 'warm-up.mve', 'warm-up.mve');
+    const plugin = c('web_choose', 'number', ['number'])(warm);
+    events = [];
+    if (plugin !== 0 || c('web_decode_open', 'number', ['number', 'number', 'number'])(plugin, warm, 0) !== 0)
+      fail('the warm-up movie (' + warmUp.length + ' bytes) is not played: plug-in ' + plugin);
+    c('web_decode_step', 'number', ['number'])(0);
+    const ended = c('web_decode_close', 'number', [])();
+    const decoded = events.filter((e) => e.kind === 'decoded').map((e) => e.n);
+    if (ended !== 0 || decoded[0] !== 20 * 22050 * 4)
+      fail('the warm-up movie decodes to ' + JSON.stringify(decoded) + ' bytes (result ' + ended + '), not ' + 20 * 22050 * 4);
     fs.closeSync(fd);
     fs.rmSync(image);
-    console.log('ok: the movie at 4.5 GiB of a 5 GiB image was found and identified');
+    console.log('ok: the movie at 4.5 GiB of a 5 GiB image was found and identified; the warm-up movie plays whole');
   }
 };
 (0, eval)(fs.readFileSync(modulePath, 'utf8'));
