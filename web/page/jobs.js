@@ -43,7 +43,7 @@ function startWorker() {
 // decoded), and the answers are dropped.  Engines compile code at full
 // speed only once it has run a while: in WebKit a 10-minute movie's card
 // came 40 ms sooner with this (0.14-0.15 s, not 0.18-0.19 s), in Chromium
-// 10 ms.  It takes 0.05-0.25 s after the worker starts, long before a
+// 10 ms.  It takes 0.04-0.23 s after the worker starts, long before a
 // user gives the page a file.
 var WARM_UP_MS = 20000;
 function warmUp() {
