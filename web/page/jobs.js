@@ -63,10 +63,13 @@ function warmUp() {
   });
 }
 
-// The worker stopped, and its reader with it.
+// The worker stopped, and its reader with it; reads still waiting for it
+// are dropped, not done for nobody.
 function stopWorker() {
-  worker.terminate();
+  var stopped = worker;
+  stopped.terminate();
   reader.worker.terminate();
+  toRead = toRead.filter(function (r) { return r.to !== stopped; });
 }
 
 // Bytes of a job's file read for the worker, where it may not read files
