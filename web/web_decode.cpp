@@ -24,10 +24,10 @@
 namespace {
 
 /* The player's buffer for Read, and the most decoded sound that goes to
- * the page at once when a WAV is made.  Every hand-over costs the page a
- * Blob of its own, so large blocks go faster, but each block on its way is
- * memory the page holds twice: the worker asks for blocks in proportion to
- * the sound (the block is only touched as far as sound fills it). */
+ * the page at once when a WAV is made.  Each block on its way is memory
+ * the page holds twice, so the page asks for blocks in proportion to the
+ * sound and well below this (page.js); the block is only touched as far
+ * as sound fills it. */
 constexpr uint32_t kReadBuffer = 4608;
 constexpr uint32_t kMaxSoundBlock = 16u << 20;
 constexpr uint32_t kProgressStep = 1u << 20;
