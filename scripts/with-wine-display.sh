@@ -7,8 +7,7 @@
 # its own prefix (build/wineprefix64), for the windows64 build.
 #
 # Windows and dialogs need an X display; a wineserver remembers the display it
-# started with, so the prefix's server is killed before and after the run,
-# and kept running between.
+# started with, so the prefix's server is killed before and after the run.
 set -u
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(cd "$here/.." && pwd)"
@@ -66,10 +65,5 @@ if [ -n "${WINE_WINDOWS_VERSION:-}" ] &&
     wineserver -w
     echo "$WINE_WINDOWS_VERSION" >"$WINEPREFIX/.project-windows-version"
 fi
-
-# One server for the whole run, kept until cleanup: left to itself it exits
-# a few seconds after its last program, and a program that starts just then
-# dies at once with "wine client error:0: recvmsg: Connection reset by peer".
-wineserver -p
 
 "$@"
