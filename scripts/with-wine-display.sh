@@ -66,4 +66,14 @@ if [ -n "${WINE_WINDOWS_VERSION:-}" ] &&
     echo "$WINE_WINDOWS_VERSION" >"$WINEPREFIX/.project-windows-version"
 fi
 
+# One server for the whole run.  Left to itself, the server ends about 4 s
+# after the last program, and a program that starts just as it ends dies
+# with "wine client error:0: recvmsg: Connection reset by peer".  A
+# persistent server also keeps Wine's own session programs (services and
+# the like), and those keep whatever output they were started with: start
+# them here, on /dev/null, so that no test's output pipe stays open behind
+# them.  cleanup stops them all.
+wineserver -p
+wine wineboot </dev/null >/dev/null 2>&1
+
 "$@"
