@@ -74,9 +74,17 @@ FileFeed.prototype.got = function (m) {
 FileFeed.prototype.done = function (chunk) {
   toReader({type: 'more', id: this.id, buffer: chunk.buffer}, [chunk.buffer]);
 };
+// The page reads for the worker ASK bytes at a time, three asks ahead.
+// Each read costs WebKit some six times its size while it runs (its own
+// buffers, the copy handed over, what its allocator keeps a while): the
+// 10-minute movie's card grew the page's process by 24-28 MiB with reads of
+// 4 MiB, 15-19 with 2 MiB and 12-14 with 1 MiB.  Reads of 1 MiB made the
+// 60-minute movie's card a quarter slower (1.58 s, not 1.26); 2 MiB ones
+// read it as fast as 4.
+var ASK = 2 << 20;
 FileFeed.prototype.askAhead = function () {
   while (this.asks.length < 3 && this.askedTo < this.file.size) {
-    var n = Math.min(4 << 20, this.file.size - this.askedTo);
+    var n = Math.min(ASK, this.file.size - this.askedTo);
     this.asks.push(answerable(ask(this.file, this.askedTo, n)));
     this.askedTo += n;
   }
