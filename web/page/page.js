@@ -70,15 +70,12 @@ function wavMaker(c, job, looked) {
   // DISK: the WAV's size to ask the worker for a file of, or 0 for Blobs.
   var attempt = function (disk, bar) {
     var parts = [];
-    // A sixteenth of the WAV at a time, 1 to 4 MiB, into a file; 1 MiB at a
-    // time into Blobs.  The blocks on their way stay small beside the WAV,
-    // and larger ones were no faster: the long movie's WAV in WebKit, in
-    // Blobs, took 0.96 s in blocks of 4 MiB and 1.00 s in blocks of 16, with
-    // memory at 1.17 and 1.48 times the WAV.  Each Blob is made in the
-    // worker's process before WebKit moves it to its network process, and
-    // the 10-minute movie's 3.3 MiB blocks grew the worker's process by 29-31
-    // MiB while the WAV was made, 1 MiB ones by 22-24, no slower.
-    var block = disk ? Math.min(4 << 20, Math.max(1 << 20, Math.ceil(looked.bytes / 16))) : 1 << 20;
+    // A sixteenth of the WAV at a time, 1 to 4 MiB (the worker hands Blobs
+    // over in smaller blocks: worker.js).  The blocks on their way stay
+    // small beside the WAV, and larger ones were no faster: the long
+    // movie's WAV in WebKit, in Blobs, took 0.96 s in blocks of 4 MiB and
+    // 1.00 s in blocks of 16, with memory at 1.17 and 1.48 times the WAV.
+    var block = Math.min(4 << 20, Math.max(1 << 20, Math.ceil(looked.bytes / 16)));
     return send(Object.assign({}, job, {block: block, disk: disk}), function (m) {
       if (m.type === 'sound') parts.push(m.chunk);
       else if (m.kind === 'decode-progress') { bar.value = m.n; showBusy('Making the WAV of ' + job.name, m.n); }
