@@ -26,8 +26,8 @@ namespace {
 /* The player's buffer for Read, and the most decoded sound that goes to
  * the page at once when a WAV is made.  Each block on its way is memory
  * the page holds twice, so the page asks for blocks in proportion to the
- * sound and well below this (page.js; worker.js for Blobs); the block is
- * only touched as far as sound fills it. */
+ * sound and well below this (page.js); the block is only touched as far
+ * as sound fills it. */
 constexpr uint32_t kReadBuffer = 4608;
 constexpr uint32_t kMaxSoundBlock = 16u << 20;
 constexpr uint32_t kProgressStep = 1u << 20;

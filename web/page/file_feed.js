@@ -75,13 +75,10 @@ FileFeed.prototype.done = function (chunk) {
   toReader({type: 'more', id: this.id, buffer: chunk.buffer}, [chunk.buffer]);
 };
 // The page reads for the worker ASK bytes at a time, three asks ahead.
-// Each read costs WebKit some six times its size while it runs (its own
-// buffers, the copy handed over, what its allocator keeps a while): the
-// 10-minute movie's card grew the page's process by 24-28 MiB with reads of
-// 4 MiB, 15-19 with 2 MiB and 12-14 with 1 MiB.  Reads of 1 MiB made the
-// 60-minute movie's card a quarter slower (1.58 s, not 1.26); 2 MiB ones
-// read it as fast as 4.
-var ASK = 2 << 20;
+// Smaller reads cost WebKit less memory while they run, but read a long
+// file slower: with 2 MiB ones the 60-minute movie's card took 1.45 s, not
+// 1.24 (median of 4 runs each, taken in turns), for 1-3 MiB less at the peak.
+var ASK = 4 << 20;
 FileFeed.prototype.askAhead = function () {
   while (this.asks.length < 3 && this.askedTo < this.file.size) {
     var n = Math.min(ASK, this.file.size - this.askedTo);

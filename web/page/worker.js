@@ -108,11 +108,6 @@ self.onHostEvent = function (kind, a, b, n) {
 // The sound goes to the job's file on disk (wav_disk.js), or else to the
 // page as Blobs made straight from the module's memory: one copy, and the
 // page only strings them together.
-// Blobs go over at most BLOB_BLOCK bytes at a time.  WebKit makes each in
-// the worker's process before it moves it to its network process: while
-// the 10-minute movie's WAV was made, blocks of 3.3 MiB grew the worker's
-// process by 29-31 MiB, blocks of 1 MiB by 22-24, no slower.
-var BLOB_BLOCK = 1 << 20;
 self.onHostSound = function (data, n) {
   job.soundBytes += n;
   if (job.disk) WavDisk.write(job.disk, HEAPU8.subarray(data, data + n));
@@ -185,8 +180,8 @@ async function decode(plugin, item, f, blockSize) {
 
 // One item from Open to Close, with its info box first; its sound goes to
 // the page in blocks of m.block bytes when it asks for them (to make the
-// WAV), or to a file of m.disk bytes when one can be had, else only its
-// length and waveform.
+// WAV; m.blobBlock bytes when they go in Blobs), or to a file of m.disk
+// bytes when one can be had, else only its length and waveform.
 async function playItem(m, f) {
   var j = begin(m.id);
   var item = host.web_new_item(f, m.base, m.size, m.name, m.data);
@@ -203,7 +198,7 @@ async function playItem(m, f) {
   var boxes = take('message-box').map(function (e) { return e.b; });
   j.events = [];
   if (m.block && m.disk) j.disk = await WavDisk.open(m.id, m.disk);
-  var block = m.block && !j.disk ? Math.min(m.block, BLOB_BLOCK) : m.block;
+  var block = m.block && !j.disk ? m.blobBlock : m.block;
   // Timed from Open to Close, the file's reading included, and the
   // sound's way to the page when it goes there.
   var started = performance.now();
